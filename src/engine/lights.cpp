@@ -1,0 +1,234 @@
+// The per-tick step, the light writes and the keys that switch lights directly.
+#include <cstring>
+
+#include "engine/engine.hpp"
+#include "input/binding.hpp"
+#include "insim/packets.hpp"
+
+namespace bnx::engine {
+
+namespace {
+constexpr std::uint32_t Bit(ControlFunction f) { return 1u << f; }
+constexpr std::uint8_t kLeftArrow = 3, kRightArrow = 4;
+constexpr char kLfsTitle[] = "Live for Speed";
+}  // namespace
+
+bool InputIgnored(const Config& config, std::uint16_t staFlags,
+                  const std::optional<std::string>& foregroundTitle) {
+  if (config.option(opt::kIgnoreInTextEntry) &&
+      (staFlags & (insim::kStaDialog | insim::kStaTextEntry)) != 0)
+    return true;
+  if (!config.option(opt::kAllowInactive)) {
+    if (!foregroundTitle) return true;
+    // Compared as C text: the title is what GetWindowTextA left in its buffer.
+    if (std::strncmp(foregroundTitle->c_str(), kLfsTitle, kTitleBuffer) != 0) return true;
+  }
+  return false;
+}
+
+Engine::Engine(const Config& config, HudOutput& hud) : config_(config), hud_(hud) {
+  if (Option(opt::kRunningLights)) light_.headlights = head::kSide;
+}
+
+bool Engine::Pressed(std::uint32_t bit) const {
+  return (light_.controlWord & bit) != 0 && (light_.previousWord & bit) == 0;
+}
+bool Engine::Released(std::uint32_t bit) const {
+  return (light_.controlWord & bit) == 0 && (light_.previousWord & bit) != 0;
+}
+bool Engine::Held(std::uint32_t bit) const {
+  return (light_.controlWord & bit) != 0 && (light_.previousWord & bit) != 0;
+}
+
+void Engine::WriteIndicators(std::uint32_t& lights, std::uint32_t v) {
+  v &= 3;
+  lights = (lights & ~lcl::kIndicatorsMask) | (v << lcl::kIndicatorsShift) | lcl::kIndicatorsChange;
+  light_.indicators = v;
+}
+void Engine::WriteHeadlights(std::uint32_t& lights, std::uint32_t v) {
+  v &= 3;
+  lights = (lights & ~lcl::kHeadlightsMask) | (v << lcl::kHeadlightsShift) | lcl::kHeadlightsChange;
+  light_.headlights = v;
+}
+void Engine::WriteFrontFog(std::uint32_t& lights, bool on) {
+  lights = (lights & ~lcl::kFrontFogOn) | (on ? lcl::kFrontFogOn : 0) | lcl::kFrontFogChange;
+  light_.frontFog = on;
+}
+void Engine::WriteRearFog(std::uint32_t& lights, bool on) {
+  lights = (lights & ~lcl::kRearFogOn) | (on ? lcl::kRearFogOn : 0) | lcl::kRearFogChange;
+  light_.rearFog = on;
+}
+void Engine::WriteExtra(std::uint32_t& lights, bool on) {
+  lights = (lights & ~lcl::kExtraOn) | (on ? lcl::kExtraOn : 0) | lcl::kExtraChange;
+  light_.extra = on;
+}
+void Engine::WriteFlash(std::uint32_t& switches, bool on) {
+  switches = (switches & ~lcs::kFlashOn) | (on ? lcs::kFlashOn : 0) | lcs::kFlashChange;
+  light_.flash = on;
+}
+void Engine::WriteHorn(std::uint32_t& switches, std::uint32_t number) {
+  number &= 7;  // the field holds three bits
+  switches = (switches & ~lcs::kHornMask) | (number << lcs::kHornShift) | lcs::kHornChange;
+  light_.horn = number;
+}
+void Engine::WriteSiren(std::uint32_t& switches, std::uint32_t value) {
+  value &= 3;
+  switches = (switches & ~lcs::kSirenMask) | (value << lcs::kSirenShift) | lcs::kSirenChange;
+  light_.siren = value;
+}
+void Engine::WritePiercer(std::uint32_t& switches) {
+  WriteHorn(switches, horn::kPiercer);
+  WriteSiren(switches, siren::kOff);
+}
+
+void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint32_t& switches,
+                        std::uint32_t& lights, Nanos now) {
+  light_.controlWord = controlWord;
+  const std::uint32_t toneAtStart = siren_.tone;
+  const std::uint32_t mode = Mode();
+
+  if (!inputIgnored) {
+    SirenKey(switches, now);
+    BullhornKey(switches);
+  }
+  SirenShutDown(switches);
+  PiercerTimeout(switches, now);
+
+  if (mode <= 5) {
+    if (!inputIgnored && Pressed(Bit(fn::kLights))) {
+      if (light_.flashing)
+        StopFlashingLights(lights);
+      else
+        StartFlashingLights();
+    }
+    if (light_.flashing) {
+      PatternStep(lights);
+      if (++light_.patternCounter >= kPatternCycle) light_.patternCounter = 0;
+    }
+  } else if (light_.flashing) {
+    StopFlashingLights(lights);
+  }
+
+  if (!inputIgnored) {
+    if (!light_.flashing) HeadlightKeys(lights);
+    OtherLightKeys(lights);
+  }
+
+  if (siren_.tone != toneAtStart) hud_.SetSirenLabel(siren_.tone);
+  BlinkIndicators();
+
+  light_.previousWord = light_.controlWord;
+}
+
+void Engine::HeadlightKeys(std::uint32_t& lights) {
+  if (Pressed(Bit(fn::kHeadlightsCycle))) {
+    std::uint32_t next = head::kOff;
+    switch (light_.headlights) {
+      case head::kOff: next = head::kSide; break;
+      case head::kSide: next = head::kDipped; break;
+      case head::kDipped: next = head::kFull; break;
+      default: next = Option(opt::kRunningLights) ? head::kSide : head::kOff; break;
+    }
+    WriteHeadlights(lights, next);
+  }
+  if (Pressed(Bit(fn::kSidelights)))
+    WriteHeadlights(lights, light_.headlights == head::kSide ? head::kOff : head::kSide);
+  if (Pressed(Bit(fn::kDippedBeam)))
+    WriteHeadlights(lights, light_.headlights == head::kDipped ? head::kOff : head::kDipped);
+  if (Pressed(Bit(fn::kFullBeam)))
+    WriteHeadlights(lights, light_.headlights == head::kFull ? head::kOff : head::kFull);
+}
+
+void Engine::OtherLightKeys(std::uint32_t& lights) {
+  if (Pressed(Bit(fn::kFrontFog))) WriteFrontFog(lights, !light_.frontFog);
+  if (Pressed(Bit(fn::kRearFog))) WriteRearFog(lights, !light_.rearFog);
+  if (Pressed(Bit(fn::kExtra))) WriteExtra(lights, !light_.extra);
+
+  auto toggle = [&](std::uint32_t state) {
+    WriteIndicators(lights, light_.indicators == state ? ind::kOff : state);
+    light_.blinkCounter = 0;
+  };
+  if (Pressed(Bit(fn::kLeftIndicator)))
+    toggle(ind::kLeft);
+  else if (Pressed(Bit(fn::kRightIndicator)))
+    toggle(ind::kRight);
+  else if (Pressed(Bit(fn::kHazards)))
+    toggle(ind::kHazard);
+}
+
+void Engine::BlinkIndicators() {
+  if (light_.blinkCounter < 0) return;
+  if (light_.indicators == ind::kOff) {
+    hud_.HideArrow(kLeftArrow);
+    hud_.HideArrow(kRightArrow);
+    light_.blinkCounter = -1;
+    return;
+  }
+  const std::int32_t o = light_.blinkCounter++;
+  if (o == 0) {
+    switch (light_.indicators) {
+      case ind::kLeft:
+        hud_.ShowLeftArrow();
+        hud_.HideArrow(kRightArrow);
+        break;
+      case ind::kRight:
+        hud_.ShowRightArrow();
+        hud_.HideArrow(kLeftArrow);
+        break;
+      default:
+        hud_.ShowLeftArrow();
+        hud_.ShowRightArrow();
+        break;
+    }
+  }
+  if (o == 49) {
+    hud_.HideArrow(kLeftArrow);
+    hud_.HideArrow(kRightArrow);
+  }
+  if (o >= kPatternCycle - 1) light_.blinkCounter = 0;
+}
+
+void Engine::StartFlashingLights() {
+  light_.flashing = true;
+  light_.patternCounter = 0;
+  light_.savedHeadlights = light_.headlights;
+  hud_.SetLightBar(LightBar::kLeft);
+}
+
+void Engine::StopFlashingLights(std::uint32_t& lights) {
+  const std::uint32_t lightsMode = config_.lightsMode;
+  if ((Option(opt::kHazardsWithLights) || Mode() == 5) && light_.indicators != ind::kOff)
+    WriteIndicators(lights, ind::kOff);
+  if ((Option(opt::kExtraInLights) && light_.extra) || lightsMode == 2 || lightsMode == 3)
+    WriteExtra(lights, false);
+  if (light_.headlights != light_.savedHeadlights) WriteHeadlights(lights, light_.savedHeadlights);
+  if (lightsMode == 1 || lightsMode == 3) {
+    if (light_.frontFog) WriteFrontFog(lights, false);
+    if (light_.rearFog) WriteRearFog(lights, false);
+  }
+  light_.flashing = false;
+  hud_.SetLightBar(LightBar::kUnlit);
+}
+
+std::uint32_t Engine::ReapplyHeadlights() {
+  if (light_.flashing) return 0;
+  if (light_.headlights == head::kOff) {
+    if (!Option(opt::kRunningLights)) return 0;
+    light_.headlights = head::kSide;
+  }
+  std::uint32_t lights = 0;
+  WriteHeadlights(lights, light_.headlights);
+  return lights;
+}
+
+std::uint32_t Engine::ApplyRunningLights() {
+  if (light_.flashing) return 0;
+  std::uint32_t lights = 0;
+  if (light_.headlights == head::kOff && Option(opt::kRunningLights))
+    WriteHeadlights(lights, head::kSide);
+  else if (light_.headlights == head::kSide && !Option(opt::kRunningLights))
+    WriteHeadlights(lights, head::kOff);
+  return lights;
+}
+
+}  // namespace bnx::engine
