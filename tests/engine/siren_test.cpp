@@ -108,6 +108,13 @@ TEST(SirenKey, DoubleTapWindowRunsFromPressToRelease) {
   }
 }
 
+TEST(SirenKey, TapAfterLongPressIsNoDoubleTap) {
+  Timeline t;
+  t.Tap(kSiren, 0).Hold(kSiren, 1000, 1250).Tap(kSiren, 1300);
+  EXPECT_EQ(t.L(1200).horn, horn::kBullhorn);
+  EXPECT_EQ(t.S(1400).tone, tone::kYelp);
+}
+
 TEST(SirenKey, TapThenHoldWindowBoundary) {
   // Tap pressed at 1000; the hold passes 180 ms at press + 190.
   for (auto [press, horn] : {std::pair{1250, horn::kPiercer}, {1260, horn::kBullhorn}}) {
