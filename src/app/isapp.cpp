@@ -23,12 +23,13 @@ ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& o
       out_(out),
       err_(err),
       link_(platform.timer, out, err),
-      controllers_(platform.game_input, out),
+      controllers_(platform.game_input),
       active_(config),
       working_(config),
       hud_(link_, active_),
-      engine_(active_, hud_) {
-  controllers_.CreateControllers();
+      engine_(active_, hud_),
+      category_{active_, localNickname_, localUcid_, link_, [this] { ReapplyHeadlights(); }} {
+  controllers_.Create(out);
   link_.SetPort(active_.insimPort);
   link_.SetAdmin(active_.adminPassword);
   link_.SetIName("Beaconix");
@@ -37,6 +38,12 @@ ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& o
 }
 
 ISApp::~ISApp() = default;
+
+void ISApp::ReapplyHeadlights() {
+  if (const std::uint32_t lights = engine_.ReapplyHeadlights()) {
+    link_.SendSmall(insim::small::kLcl, lights);
+  }
+}
 
 void ISApp::Stop() { stop_.store(1); }
 
@@ -105,7 +112,18 @@ void ISApp::DispatchPacket(insim::Bytes p) {
     }
     case insim::type::kNcn: {
       const insim::Ncn ncn = insim::DecodeNcn(p);
-      if ((ncn.flags & insim::kNcnRemote) == 0) localUcid_.store(ncn.ucid);
+      std::lock_guard lock(state_);
+      if ((ncn.flags & insim::kNcnRemote) == 0) localUcid_ = ncn.ucid;
+      break;
+    }
+    case insim::type::kCpr: {
+      std::lock_guard lock(state_);
+      engine::OnPlayerRename(category_, insim::DecodeCpr(p));
+      break;
+    }
+    case insim::type::kNpl: {
+      std::lock_guard lock(state_);
+      engine::OnNewPlayer(category_, insim::DecodeNpl(p));
       break;
     }
     case insim::type::kBfn:
@@ -195,7 +213,7 @@ void ISApp::TickUnlocked(Nanos now) {
   if (screen == 0) {
     controllers_.PollAll();
     const std::uint32_t word =
-        standin::ReadControlWord(controllers_, active_.bindings, platform_.keyboard);
+        input::ReadControlWord(controllers_, active_.bindings, platform_.keyboard);
     controlWord_.store(word);
     const bool ignored = engine::InputIgnored(active_, insim::StaFlags(sta_),
                                               platform_.window.Title(engine::kTitleBuffer));

@@ -9,9 +9,12 @@
 #include <mutex>
 #include <string>
 
-#include "app/standins.hpp"
 #include "config/config.hpp"
+#include "engine/category.hpp"
 #include "engine/engine.hpp"
+#include "engine/hud.hpp"
+#include "input/bindings.hpp"
+#include "input/controllers.hpp"
 #include "insim/link.hpp"
 #include "insim/packets.hpp"
 #include "platform/platform.hpp"
@@ -39,7 +42,11 @@ class ISApp {
   insim::InSimLink& link() { return link_; }
   std::uint32_t controlWord() const { return controlWord_.load(); }
   std::uint8_t uiScreen() const { return uiScreen_.load(); }
-  std::uint8_t localUcid() const { return localUcid_.load(); }
+  std::uint8_t localUcid() {
+    std::lock_guard lock(state_);
+    return localUcid_;
+  }
+  const Config& activeConfig() const { return active_; }
 
   static constexpr std::int64_t kDoubleTapMs = 450, kPiercerMs = 5000, kHoldMs = 180;
   static constexpr std::uint32_t kMaxBindingsPerFunction = 10;
@@ -52,6 +59,7 @@ class ISApp {
   // Prints why the connection ended (or a handler failed) and stops both threads.
   void ReportAndStop(std::exception_ptr error, const char* where);
   void Stop();
+  void ReapplyHeadlights();
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};
@@ -59,18 +67,19 @@ class ISApp {
   std::ostream& out_;
   std::ostream& err_;
   insim::InSimLink link_;
-  standin::Controllers controllers_;
+  input::ControllerList controllers_;
   std::atomic<bool> insimV9Mode_{false};
   std::array<std::uint8_t, insim::len::kSta> sta_{};
   Config active_;
   Config working_;
-  standin::Hud hud_;
+  engine::Hud hud_;
   engine::Engine engine_;
   std::uint8_t pingReqI_ = 1;
   std::atomic<std::uint8_t> uiScreen_{0};
-  std::atomic<std::uint8_t> localUcid_{255};
+  std::uint8_t localUcid_ = engine::kUnknownUcid;
   std::atomic<std::uint32_t> controlWord_{0};
   std::string localNickname_;
+  engine::CategoryContext category_;
 };
 
 }  // namespace bnx

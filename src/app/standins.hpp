@@ -8,29 +8,7 @@
 #include "insim/sink.hpp"
 #include "platform/platform.hpp"
 
-namespace bnx::standin {
 
-class Hud : public engine::HudOutput {
- public:
-  Hud(insim::PacketSink&, const Config&) {}
-  void DrawHud() {}
-  void SetLightBar(engine::LightBar) override {}
-  void SetSirenLabel(std::uint32_t) override {}
-  void ShowLeftArrow() override {}
-  void ShowRightArrow() override {}
-  void HideArrow(std::uint8_t) override {}
-};
-
-class Controllers {
- public:
-  Controllers(platform::GameInput&, std::ostream&) {}
-  void CreateControllers() {}
-  void PollAll() {}
-};
-
-inline std::uint32_t ReadControlWord(Controllers&, const BindingList&, platform::Keyboard&) { return 0; }
-
-}  // namespace bnx::standin
 
 #include <filesystem>
 #include <fstream>

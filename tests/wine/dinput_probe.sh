@@ -5,8 +5,8 @@
 # Exit 77 (skipped) when Wine is not installed.
 exe=$1
 if [ -z "$exe" ] || [ ! -f "$exe" ]; then
-  echo "usage: $0 dinput_probe.exe" >&2
-  exit 2
+  echo "$exe not built: skipped (build the windows preset first)"
+  exit 77
 fi
 command -v wine >/dev/null 2>&1 || { echo "wine not found: skipped"; exit 77; }
 

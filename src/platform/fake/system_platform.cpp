@@ -1,32 +1,23 @@
+#include "platform/fake/game_input.hpp"
+#include "platform/fake/keyboard.hpp"
 #include "platform/fake/system.hpp"
 #include "platform/platform.hpp"
 
 namespace bnx::platform {
 
 namespace {
-// Until the input and window fakes land: nothing held, LFS in front, no controllers.
-class IdleKeyboard : public Keyboard {
- public:
-  std::uint16_t KeyState(std::uint8_t) override { return 0; }
-};
+// No keys held and no controllers until something presses them; LFS in front.
 class LfsInFront : public ForegroundWindow {
  public:
   std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
-};
-class NoGameInput : public GameInput {
- public:
-  bool Create() override { return true; }
-  void EnumGameControllers(const std::function<void(const DeviceInstance&)>&) override {}
-  std::unique_ptr<GameDevice> CreateDevice(const Guid&) override { return nullptr; }
-  void Release() override {}
 };
 }  // namespace
 
 // The native program: an idle machine with LFS in front and no update host.
 Platform& SystemPlatform() {
-  static IdleKeyboard keyboard;
+  static fake::FakeKeyboard keyboard;
   static LfsInFront window;
-  static NoGameInput gameInput;
+  static fake::FakeGameInput gameInput;
   static fake::FakeTimer timer;
   static fake::StdinConsole console;
   static fake::FakeShell shell;

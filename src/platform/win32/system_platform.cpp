@@ -1,32 +1,23 @@
 #include <windows.h>
 
 #include "platform/platform.hpp"
+#include "platform/win32/game_input.hpp"
+#include "platform/win32/keyboard.hpp"
 #include "platform/win32/system.hpp"
 
 namespace bnx::platform {
 
 namespace {
-class IdleKeyboard : public Keyboard {
- public:
-  std::uint16_t KeyState(std::uint8_t) override { return 0; }
-};
 class LfsInFront : public ForegroundWindow {
  public:
   std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
 };
-class NoGameInput : public GameInput {
- public:
-  bool Create() override { return true; }
-  void EnumGameControllers(const std::function<void(const DeviceInstance&)>&) override {}
-  std::unique_ptr<GameDevice> CreateDevice(const Guid&) override { return nullptr; }
-  void Release() override {}
-};
 }  // namespace
 
 Platform& SystemPlatform() {
-  static IdleKeyboard keyboard;
+  static win32::WinKeyboard keyboard;
   static LfsInFront window;
-  static NoGameInput gameInput;
+  static win32::WinGameInput gameInput;
   static win32::WinTimer timer;
   static win32::WinConsole console;
   static win32::WinShell shell;
