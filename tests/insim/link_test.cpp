@@ -2,40 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <asio/read.hpp>
-#include <asio/write.hpp>
 #include <sstream>
 #include <thread>
 #include <vector>
 
 #include "platform/fake/system.hpp"
+#include "support/loopback_lfs.hpp"
 
 namespace bnx::insim {
 namespace {
 
-using ByteVec = std::vector<std::uint8_t>;
+using testing::ByteVec;
 
 // A link connected to a loopback socket that plays LFS.
 class LinkTest : public ::testing::Test {
  protected:
   void Connect(bool version9 = false) {
-    acceptor_.open(asio::ip::tcp::v4());
-    acceptor_.bind({asio::ip::address_v4::loopback(), 0});
-    acceptor_.listen();
-    link_.SetPort(acceptor_.local_endpoint().port());
+    link_.SetPort(lfs_.port());
     link_.SetAdmin(admin_);
     link_.SetIName("Beaconix");
     link_.SetSizeUnit(version9);
     ASSERT_EQ(link_.Connect(), 0) << err_.str();
-    acceptor_.accept(peer_);
+    lfs_.Accept();
     isi_ = Read(44);
   }
-  ByteVec Read(std::size_t n) {
-    ByteVec b(n);
-    asio::read(peer_, asio::buffer(b));
-    return b;
-  }
-  void Write(const ByteVec& b) { asio::write(peer_, asio::buffer(b)); }
+  ByteVec Read(std::size_t n) { return lfs_.Read(n); }
+  void Write(const ByteVec& b) { lfs_.Write(b); }
   std::vector<ByteVec> Take(int count) {
     std::vector<ByteVec> got;
     for (int i = 0; i < count && link_.RecvPacket(); ++i) {
@@ -48,9 +40,7 @@ class LinkTest : public ::testing::Test {
   std::ostringstream out_, err_;
   platform::fake::FakeTimer timer_;
   InSimLink link_{timer_, out_, err_};
-  asio::io_context io_;
-  asio::ip::tcp::acceptor acceptor_{io_};
-  asio::ip::tcp::socket peer_{io_};
+  testing::LoopbackLfs lfs_;
   ByteVec isi_;
 };
 
@@ -122,7 +112,7 @@ TEST_F(LinkTest, ASizeOfZeroIsAProtocolErrorNotAnEndlessLoop) {
 
 TEST_F(LinkTest, EndOfFileIsReportedAsAsioMisc) {
   Connect();
-  peer_.close();
+  lfs_.Close();
   try {
     link_.RecvPacket();
     FAIL() << "expected end of file";
@@ -187,10 +177,11 @@ TEST_F(LinkTest, PingsOnlyAfterTenSecondsOfSilenceAndOnlyOnce) {
 }
 
 TEST(LinkConnect, RefusedWithoutAMessage) {
-  asio::io_context io;
-  asio::ip::tcp::acceptor a(io, {asio::ip::address_v4::loopback(), 0});
-  const auto port = a.local_endpoint().port();
-  a.close();
+  std::uint16_t port;
+  {
+    testing::LoopbackLfs gone;
+    port = gone.port();
+  }
   std::ostringstream out, err;
   platform::fake::FakeTimer timer;
   InSimLink link(timer, out, err);
