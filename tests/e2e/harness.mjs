@@ -33,6 +33,16 @@ export const WINEPREFIX = process.env.WINEPREFIX ?? path.join(ROOT, 'build', 'tm
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
+// Resolves to the promise's value, or to `fallback` after `ms` without keeping
+// the process alive for the timer.
+function within(promise, ms, fallback = null) {
+  let timer;
+  const t = new Promise((r) => {
+    timer = setTimeout(() => r(fallback), ms);
+  });
+  return Promise.race([promise, t]).finally(() => clearTimeout(timer));
+}
+
 // A port on which nothing listens (bound once and released).
 export function freePort() {
   return new Promise((resolve, reject) => {
@@ -161,7 +171,7 @@ export class Host {
         }
       }
     });
-    const r = await Promise.race([ready.then(() => 'ok'), this.exited.then(() => 'exit'), sleep(10000).then(() => 'timeout')]);
+    const r = await within(Promise.race([ready.then(() => 'ok'), this.exited.then(() => 'exit')]), 10000, 'timeout');
     if (r !== 'ok') throw new Error(`fake-lfs did not start (${r}): ${this.stderr}`);
     return this;
   }
@@ -214,7 +224,7 @@ export class Host {
   async stop() {
     if (!this.proc || this.exit) return;
     this.proc.kill('SIGTERM');
-    const r = await Promise.race([this.exited, sleep(4000).then(() => null)]);
+    const r = await within(this.exited, 4000);
     if (!r) {
       this.proc.kill('SIGKILL');
       await this.exited;
@@ -344,7 +354,7 @@ export class App {
   }
 
   async waitExit(timeout = 10000) {
-    const r = await Promise.race([this.exited, sleep(timeout * SLACK).then(() => null)]);
+    const r = await within(this.exited, timeout * SLACK);
     if (!r) throw new Error(`program did not exit within ${timeout * SLACK} ms; stdout:\n${this.stdoutText}`);
     return r;
   }
@@ -360,7 +370,7 @@ export class App {
         /* already gone */
       }
     }
-    await Promise.race([this.exited, sleep(3000)]);
+    await within(this.exited, 3000);
   }
 }
 
