@@ -225,14 +225,14 @@ function annotate(out, buf) {
   for (const k of Object.keys(f)) if (f[k] === undefined) delete f[k];
 }
 
-// Encodes a packet that LFS would send, sized for `unit`. `spec` names the type
+// Encodes a packet that LFS would send, sized for `unit`. `desc` names the type
 // and node-insim field names; the rest default to zero/empty.
-export function encodeHostPacket(spec, unit) {
-  if (spec.hex !== undefined) return Buffer.from(String(spec.hex).replace(/\s+/g, ''), 'hex');
-  const type = typeNumber(spec.type);
+export function encodeHostPacket(desc, unit) {
+  if (desc.hex !== undefined) return Buffer.from(String(desc.hex).replace(/\s+/g, ''), 'hex');
+  const type = typeNumber(desc.type);
   const Cls = P.packetTypeToClass[type];
-  if (!Cls) throw new Error(`no layout for ${spec.type}`);
-  const fields = { ...spec };
+  if (!Cls) throw new Error(`no layout for ${desc.type}`);
+  const fields = { ...desc };
   delete fields.type;
   if (fields.SubT !== undefined) fields.SubT = subTypeNumber(type, fields.SubT);
   const pkt = new Cls();

@@ -106,7 +106,7 @@ const connections = new Map();
 let nextConn = 1;
 let shuttingDown = false;
 
-function connSpec(n) {
+function connPlan(n) {
   const list = Array.isArray(scenario.connections) ? scenario.connections : [];
   return list[n - 1] ?? scenario.default ?? {};
 }
@@ -115,8 +115,8 @@ class Conn {
   constructor(socket, n) {
     this.socket = socket;
     this.n = n;
-    this.spec = connSpec(n);
-    this.cfg = { ...base, ...pick(this.spec, Object.keys(base)) };
+    this.plan = connPlan(n);
+    this.cfg = { ...base, ...pick(this.plan, Object.keys(base)) };
     this.unit = null;
     this.buf = Buffer.alloc(0);
     this.timers = new Set();
@@ -253,7 +253,7 @@ class Conn {
     const ver = f.InSimVer;
     if (this.unit === 4 && ver < 9) this.error(`IS_ISI asks for InSimVer ${ver} but is sized in 4-byte units`);
     if (this.unit === 1 && ver >= 9) this.error(`IS_ISI asks for InSimVer ${ver} but is sized in bytes`);
-    switch (this.spec.beforeVer) {
+    switch (this.plan.beforeVer) {
       case 'close':
         this.close('scenario: close before IS_VER');
         return;
@@ -281,7 +281,7 @@ class Conn {
         if (this.open) this.send({ type: 'IS_TINY', SubT: 'TINY_NONE', ReqI: 0 });
       }, this.cfg.keepalive);
     }
-    for (const step of this.spec.steps ?? []) {
+    for (const step of this.plan.steps ?? []) {
       if (step.after) this.afterSteps.push({ step, seen: 0 });
       else this.later(step.at ?? 0, () => this.runStep(step));
     }
@@ -315,14 +315,14 @@ class Conn {
     else this.error(`unknown action ${action}`);
   }
 
-  send(spec) {
+  send(desc) {
     if (!this.open || this.socket.destroyed) {
-      this.error(`cannot send ${spec.type ?? 'raw bytes'}: connection is closed`);
+      this.error(`cannot send ${desc.type ?? 'raw bytes'}: connection is closed`);
       return;
     }
     const unit = this.unit ?? 1;
-    const bytes = encodeHostPacket(spec, unit);
-    const rec = spec.hex !== undefined ? { raw: true, ...decodeHostPacket(bytes, unit) } : decodeHostPacket(bytes, unit);
+    const bytes = encodeHostPacket(desc, unit);
+    const rec = desc.hex !== undefined ? { raw: true, ...decodeHostPacket(bytes, unit) } : decodeHostPacket(bytes, unit);
     log({ conn: this.n, dir: 'send', ...rec });
     this.socket.write(bytes);
   }
@@ -361,7 +361,7 @@ function matches(rec, m) {
   return true;
 }
 
-// Validates match specs up front so that a typo fails loudly at start.
+// Validates step descriptions up front so that a typo fails loudly at start.
 function checkScenario() {
   const all = [...(scenario.connections ?? []), ...(scenario.default ? [scenario.default] : [])];
   for (const c of all) {
