@@ -402,7 +402,12 @@ export async function setup(t, { host = {}, port } = {}) {
   t.after(async () => {
     if (ctx.app) await ctx.app.kill();
     for (const h of ctx.hosts) await h.stop();
-    if (!process.env.E2E_KEEP) fs.rmSync(dir, { recursive: true, force: true });
+    if (process.env.E2E_KEEP) {
+      if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
+      t.diagnostic(`kept ${dir}`);
+    } else {
+      fs.rmSync(dir, { recursive: true, force: true });
+    }
   });
 
   if (host) {
