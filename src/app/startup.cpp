@@ -6,8 +6,9 @@
 #include <thread>
 
 #include "app/isapp.hpp"
-#include "app/standins.hpp"
+#include "app/lfs_setup.hpp"
 #include "config/config.hpp"
+#include "config/config_file.hpp"
 #include "update/update_check.hpp"
 #include "update/windows_info.hpp"
 
@@ -32,16 +33,8 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
     return false;
   }
 
-  out << "\nLoading Config... ";
-  const bool loaded = standin::LoadConfig(config, config.fileName, err) == 0;
-  if (loaded) {
-    out << std::endl;
-  } else {
-    out << "Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise." << std::endl;
-    standin::LoadDefaults(config);
-  }
-
-  standin::ReadLFSConfig(config, out, err);
+  const bool loaded = config::LoadStartupConfig(config, out, err);
+  ReadLFSConfig(config, out, err);
 
   platform.timer.BeginPeriod(10);
   const Nanos before = platform.timer.Now();
