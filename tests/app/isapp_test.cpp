@@ -116,6 +116,20 @@ TEST_F(ISAppTest, AnUnansweredPingIsReportedAndSentAgainEveryFiveSeconds) {
   EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 3}));
 }
 
+TEST_F(ISAppTest, EachTickReadsTheBoundKeysIntoTheControlWord) {
+  config_.bindings = {Binding{"", "", fn::kLights, {}, {}, {0x22}},
+                      Binding{"", "", fn::kHazards, {}, {}, {0x41}}};
+  Connect();
+  const Nanos t = app_->link().lastSendTime();
+  keyboard_.Hold(0x22);
+  keyboard_.Hold(0x41);
+  app_->Tick(t);
+  EXPECT_EQ(app_->controlWord(), (1u << fn::kLights) | (1u << fn::kHazards));
+  keyboard_.Release(0x22);
+  app_->Tick(t + 10'000'000);
+  EXPECT_EQ(app_->controlWord(), 1u << fn::kHazards);
+}
+
 TEST_F(ISAppTest, TheTickThreadEndsTheReceiveThreadWhenItStops) {
   Connect();
   std::thread receive(&ISApp::ReceiveLoop, app_.get());
