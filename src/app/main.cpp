@@ -1,1 +1,16 @@
-int main() { return 0; }
+#include <iostream>
+
+#include "app/startup.hpp"
+#include "platform/platform.hpp"
+
+#ifndef _WIN32
+#include <csignal>
+#endif
+
+int main(int, char**) {
+#ifndef _WIN32
+  // A write to a socket that LFS has closed must fail, not end the process.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  return bnx::RunBeaconix(bnx::platform::SystemPlatform(), std::cout, std::cerr);
+}

@@ -1,0 +1,227 @@
+#include "app/isapp.hpp"
+
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <ostream>
+#include <system_error>
+#include <typeinfo>
+
+#include "insim/version.hpp"
+
+namespace bnx {
+
+namespace {
+constexpr Nanos kMs = 1'000'000;
+constexpr Nanos kTickPeriod = 10 * kMs;
+constexpr Nanos kPingTimeout = 5'000 * kMs;
+}  // namespace
+
+ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& out,
+             std::ostream& err)
+    : platform_(platform),
+      out_(out),
+      err_(err),
+      link_(platform.timer, out, err),
+      controllers_(platform.game_input),
+      active_(config),
+      working_(config),
+      hud_(link_, active_),
+      engine_(active_, hud_),
+      category_{active_, localNickname_, localUcid_, link_, [this] { ReapplyHeadlights(); }} {
+  controllers_.Create(out);
+  link_.SetPort(active_.insimPort);
+  link_.SetAdmin(active_.adminPassword);
+  link_.SetIName("Beaconix");
+  insimV9Mode_ = active_.insimV9Mode;
+  link_.SetSizeUnit(active_.insimV9Mode);
+}
+
+ISApp::~ISApp() = default;
+
+void ISApp::ReapplyHeadlights() {
+  if (const std::uint32_t lights = engine_.ReapplyHeadlights()) {
+    link_.SendSmall(insim::small::kLcl, lights);
+  }
+}
+
+void ISApp::Stop() { stop_.store(1); }
+
+void ISApp::ReportAndStop(std::exception_ptr error, const char* where) {
+  const bool endedByUs = stopped();
+  Stop();
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::system_error& e) {
+    if (endedByUs) return;  // the tick thread closed the link; it has said why
+    const auto ec = e.code();
+    if (ec == asio::error::eof) {
+      out_ << "LFS Connection Closed.";
+      if (link_.lfsInSimVer.load() == 0) out_ << " Please check LFS for error messages.";
+      out_ << "\n" << std::flush;
+    } else if (ec == asio::error::connection_refused) {
+      out_ << "Connection refused.\n" << std::flush;
+    } else if (ec == asio::error::connection_aborted) {
+      out_ << "Connection aborted by this machine.\n" << std::flush;
+    } else if (ec == asio::error::connection_reset) {
+      out_ << "Connection forcibly closed by LFS.\n" << std::flush;
+    } else {
+      err_ << insim::DescribeSystemError(ec) << "\n" << std::flush;
+    }
+  } catch (const std::exception& e) {
+    out_ << where << e.what() << std::endl;
+  } catch (...) {
+    out_ << where << "Unknown exception\n" << std::endl;
+  }
+}
+
+void ISApp::ReceiveLoop() {
+  try {
+    while (link_.RecvPacket()) {
+      const insim::Bytes p = link_.Packet();
+      const insim::Reader r(p);
+      switch (r.u8(1)) {
+        case insim::type::kTiny:
+          if (r.u8(3) == insim::tiny::kReply && r.u8(2) == pingReqI_) link_.PingAnswered(pingReqI_);
+          break;
+        case insim::type::kSmall:
+          break;
+        default:
+          DispatchPacket(p);
+      }
+    }
+    Stop();
+  } catch (...) {
+    ReportAndStop(std::current_exception(), "");
+  }
+  // The tick thread may be the only one left: make sure it ends too.
+  Stop();
+}
+
+void ISApp::DispatchPacket(insim::Bytes p) {
+  const insim::Reader r(p);
+  switch (r.u8(1)) {
+    case insim::type::kVer:
+      HandleVersion(insim::DecodeVer(p));
+      break;
+    case insim::type::kSta: {
+      std::lock_guard lock(state_);
+      sta_.fill(0);
+      std::memcpy(sta_.data(), p.data(), std::min(p.size(), sta_.size()));
+      break;
+    }
+    case insim::type::kNcn: {
+      const insim::Ncn ncn = insim::DecodeNcn(p);
+      std::lock_guard lock(state_);
+      if ((ncn.flags & insim::kNcnRemote) == 0) localUcid_ = ncn.ucid;
+      break;
+    }
+    case insim::type::kCpr: {
+      std::lock_guard lock(state_);
+      engine::OnPlayerRename(category_, insim::DecodeCpr(p));
+      break;
+    }
+    case insim::type::kNpl: {
+      std::lock_guard lock(state_);
+      engine::OnNewPlayer(category_, insim::DecodeNpl(p));
+      break;
+    }
+    case insim::type::kBfn:
+      if (r.u8(3) == insim::bfn::kUserClear) uiScreen_.store(0);
+      break;
+    default:
+      break;
+  }
+}
+
+void ISApp::HandleVersion(const insim::Ver& ver) {
+  link_.lfsVersion = ver.version;
+  link_.lfsProduct = ver.product;
+  link_.lfsInSimVer.store(ver.insimVer);
+  const insim::VersionStep step = insim::ChooseVersionStep(link_.sizeUnit(), ver);
+  if (step == insim::VersionStep::kSwitchTo8 || step == insim::VersionStep::kUpgradeTo9) {
+    const bool to9 = step == insim::VersionStep::kUpgradeTo9;
+    out_ << insim::SwitchLine(ver, step) << std::endl;
+    insimV9Mode_.store(to9);
+    link_.SwitchInSimVersion(to9);
+    return;
+  }
+  if (step == insim::VersionStep::kBegin) BeginInSim();
+  out_ << insim::AcceptedLine(ver) << std::endl;
+}
+
+void ISApp::BeginInSim() {
+  link_.SendTiny(1, insim::tiny::kSst);
+  link_.SendTiny(1, insim::tiny::kNcn);
+  platform_.timer.SleepFor(250 * kMs);
+  link_.SendTiny(1, insim::tiny::kNpl);
+  link_.SendLocalMessage(insim::GreetingText(), 0);
+  ShowNewVersionNotice();
+  std::lock_guard lock(state_);
+  if (active_.option(opt::kShowHud)) hud_.DrawHud();
+}
+
+void ISApp::ShowNewVersionNotice() {
+  if (active_.newVersion.empty()) return;
+  link_.SendLocalMessage(insim::NewVersionText(active_.newVersion), 4);
+  link_.SendLocalMessage(insim::UpdatePageText(active_.updatePage), 0);
+}
+
+void ISApp::TickLoop() {
+  try {
+    platform_.timer.SleepFor(100 * kMs);
+    Nanos deadline = platform_.timer.Now();
+    while (!stopped()) {
+      Tick(platform_.timer.Now());
+      deadline += kTickPeriod;
+      platform_.timer.SleepUntil(deadline);
+    }
+  } catch (const std::exception& e) {
+    out_ << "TickLoop: Exception: " << e.what() << std::endl;
+  } catch (...) {
+    out_ << "TickLoop: Unknown exception\n" << std::endl;
+  }
+  // The receive thread would otherwise wait for LFS for ever.
+  Stop();
+  link_.Shutdown();
+}
+
+void ISApp::Tick(Nanos now) {
+  std::lock_guard lock(state_);
+  try {
+    TickUnlocked(now);
+  } catch (const std::system_error&) {
+    ReportAndStop(std::current_exception(), "Tick: Exception: ");
+  } catch (const std::exception& e) {
+    // An exception with no text of its own is not worth ending the connection for.
+    if (typeid(e) == typeid(std::exception)) return;
+    ReportAndStop(std::current_exception(), "Tick: Exception: ");
+  } catch (...) {
+    ReportAndStop(std::current_exception(), "Tick: ");
+  }
+}
+
+void ISApp::TickUnlocked(Nanos now) {
+  const std::uint8_t outstanding = link_.pingOutstanding();
+  if (outstanding != 0 && now - link_.pingSentTime() > kPingTimeout) {
+    out_ << "LFS did not respond to Ping request" << std::endl;
+    link_.SendTiny(outstanding, insim::tiny::kPing);
+    link_.MarkPingResent(now);
+  }
+  std::uint32_t switches = 0, lights = 0;
+  const std::uint8_t screen = uiScreen_.load();
+  if (screen == 0) {
+    controllers_.PollAll();
+    const std::uint32_t word =
+        input::ReadControlWord(controllers_, active_.bindings, platform_.keyboard);
+    controlWord_.store(word);
+    const bool ignored = engine::InputIgnored(active_, insim::StaFlags(sta_),
+                                              platform_.window.Title(engine::kTitleBuffer));
+    engine_.LightsTick(word, ignored, switches, lights, now);
+  }
+  if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
+  if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);
+  if (switches == 0 && lights == 0) link_.SendPingIfIdle(pingReqI_, now);
+}
+
+}  // namespace bnx

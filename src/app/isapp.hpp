@@ -1,0 +1,85 @@
+#pragma once
+// The application object of one connection: the link, the engine, the
+// controllers and the configuration copies, worked on by a receive thread and
+// a 10 ms tick thread.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <iosfwd>
+#include <mutex>
+#include <string>
+
+#include "config/config.hpp"
+#include "engine/category.hpp"
+#include "engine/engine.hpp"
+#include "engine/hud.hpp"
+#include "input/bindings.hpp"
+#include "input/controllers.hpp"
+#include "insim/link.hpp"
+#include "insim/packets.hpp"
+#include "platform/platform.hpp"
+
+namespace bnx {
+
+using Nanos = platform::Nanos;
+
+class ISApp {
+ public:
+  ISApp(const Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
+  ~ISApp();
+  ISApp(const ISApp&) = delete;
+  ISApp& operator=(const ISApp&) = delete;
+
+  // 0 connected, 1 failed, 2 refused.
+  int Connect() { return link_.Connect(); }
+  void ReceiveLoop();
+  void TickLoop();
+  void Tick(Nanos now);
+  void DispatchPacket(insim::Bytes packet);
+
+  bool insimV9Mode() const { return insimV9Mode_.load(); }
+  bool stopped() const { return stop_.load() != 0; }
+  insim::InSimLink& link() { return link_; }
+  std::uint32_t controlWord() const { return controlWord_.load(); }
+  std::uint8_t uiScreen() const { return uiScreen_.load(); }
+  std::uint8_t localUcid() {
+    std::lock_guard lock(state_);
+    return localUcid_;
+  }
+  const Config& activeConfig() const { return active_; }
+
+  static constexpr std::int64_t kDoubleTapMs = 450, kPiercerMs = 5000, kHoldMs = 180;
+  static constexpr std::uint32_t kMaxBindingsPerFunction = 10;
+
+ private:
+  void HandleVersion(const insim::Ver& ver);
+  void BeginInSim();
+  void ShowNewVersionNotice();
+  void TickUnlocked(Nanos now);
+  // Prints why the connection ended (or a handler failed) and stops both threads.
+  void ReportAndStop(std::exception_ptr error, const char* where);
+  void Stop();
+  void ReapplyHeadlights();
+
+  std::mutex state_;
+  std::atomic<std::uint8_t> stop_{0};
+  platform::Platform& platform_;
+  std::ostream& out_;
+  std::ostream& err_;
+  insim::InSimLink link_;
+  input::ControllerList controllers_;
+  std::atomic<bool> insimV9Mode_{false};
+  std::array<std::uint8_t, insim::len::kSta> sta_{};
+  Config active_;
+  Config working_;
+  engine::Hud hud_;
+  engine::Engine engine_;
+  std::uint8_t pingReqI_ = 1;
+  std::atomic<std::uint8_t> uiScreen_{0};
+  std::uint8_t localUcid_ = engine::kUnknownUcid;
+  std::atomic<std::uint32_t> controlWord_{0};
+  std::string localNickname_;
+  engine::CategoryContext category_;
+};
+
+}  // namespace bnx

@@ -1,0 +1,112 @@
+#include "app/lfs_setup.hpp"
+
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+namespace bnx {
+namespace {
+
+// Only the first 255 characters of a line are matched: that is all a pattern
+// can need, and it keeps the regex engine's work per line bounded.
+constexpr std::size_t kMatchedChars = 255;
+constexpr unsigned long kMaxPort = 65535;
+
+// Reads one line, keeping at most kMatchedChars of it; the rest of a longer
+// line is skipped, so the lines after it are still read. False at end of input.
+bool ReadLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* buf = in.rdbuf();
+  bool any = false;
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return any;
+    }
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < kMatchedChars) line.push_back(static_cast<char>(c));
+  }
+}
+
+const std::regex& AdminPattern() {
+  static const std::regex re(R"(^\s*Game Admin (.*)\s*$)", std::regex::ECMAScript);
+  return re;
+}
+
+const std::regex& PortPattern() {
+  static const std::regex re(R"(^\s*\/insim(?:=|=?\s+)(\d{1,5}))", std::regex::ECMAScript);
+  return re;
+}
+
+// Runs `handle` on every line of `path`; an error in one line is reported and
+// the scan goes on. Returns whether the file opened.
+template <typename Handle>
+bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream& out,
+              std::ostream& err, Handle handle) {
+  std::ifstream in(path);
+  if (!in.is_open()) return false;
+  std::string line;
+  int number = 0;
+  while (in.good() && ReadLine(in, line)) {
+    ++number;
+    try {
+      handle(line, number);
+    } catch (const std::exception& e) {
+      err << "Error reading " << label << " at line: " << number << ": " << e.what() << std::endl;
+    } catch (...) {
+      out << "ReadLFSConfig: Unknown exception\n";
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
+  ScanFile("cfg.txt", "cfg.txt", out, err, [&](const std::string& line, int) {
+    std::smatch m;
+    if (std::regex_search(line, m, AdminPattern())) cfg.adminPassword = m[1].str();
+  });
+
+  const std::filesystem::path autoexec = std::filesystem::path("data") / "script" / "autoexec.lfs";
+  bool portLine = false;
+  const bool opened = ScanFile(autoexec, "autoexec.lfs", out, err, [&](const std::string& line, int number) {
+    std::smatch m;
+    if (!std::regex_search(line, m, PortPattern())) return;
+    portLine = true;
+    const unsigned long port = std::stoul(m[1].str());
+    if (port > kMaxPort) {
+      // LFS cannot open such a port either; connecting to it would only fail.
+      out << "InSim port " << port << " in autoexec.lfs at line " << number
+          << " is above 65535 and is ignored.\n";
+      return;
+    }
+    cfg.insimPort = static_cast<std::uint32_t>(port);
+  });
+  if (portLine || !opened) return;
+
+  // The leading line break keeps the new line apart from a last line that has
+  // no line break of its own.
+  bool written = false;
+  {
+    std::ofstream app(autoexec, std::ios::app);
+    if (app.is_open()) {
+      app << "\n/insim 29999" << std::endl;
+      app.close();
+      written = !app.fail();
+    }
+  }
+  if (written)
+    out << "\n    Default InSim port set in autoexec.lfs\n";
+  else
+    err << "\nCould not add /insim 29999 to autoexec.lfs\n";
+  out << "*** Please type /insim 29999 into LFS and ***\n"
+      << "  *** restart Beaconix if connection fails. ***\n"
+      << std::endl;
+}
+
+}  // namespace bnx

@@ -1,0 +1,115 @@
+#include "app/startup.hpp"
+
+#include <exception>
+#include <memory>
+#include <ostream>
+#include <thread>
+
+#include "app/isapp.hpp"
+#include "app/lfs_setup.hpp"
+#include "config/config.hpp"
+#include "config/config_file.hpp"
+#include "update/update_check.hpp"
+#include "update/windows_info.hpp"
+
+namespace bnx {
+
+namespace {
+constexpr Nanos kMs = 1'000'000;
+
+bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err,
+             bool& stop) {
+  const update::WindowsInfo windows = update::ReadWindowsInfo(platform.registry);
+  out << update::DescribeWindows(windows) << std::endl;
+  out << "\n   Beaconix v" << update::kProgramVersion
+      << " - emergency lights & sirens for Live for Speed, by the Beaconix team (beaconix.org)"
+      << std::endl;
+
+  if (update::CheckForUpdates(windows, config, platform.https, out) == 1) {
+    out << "Press any key to open update page..." << std::endl;
+    platform.console.WaitAnyKey();
+    platform.shell.Open(config.updatePage);
+    stop = true;
+    return false;
+  }
+
+  const bool loaded = config::LoadStartupConfig(config, out, err);
+  ReadLFSConfig(config, out, err);
+
+  platform.timer.BeginPeriod(10);
+  const Nanos before = platform.timer.Now();
+  platform.timer.SleepFor(10 * kMs);
+  const double took = double(platform.timer.Now() - before) / 1e6;
+  if (took > 11.0) out << "Timer test: 10ms took " << took << "ms.\n";
+
+  if (!loaded) {
+    out << "Lights: PageDown\n"
+        << "Sirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n";
+  }
+  out << "Type \"/o bnx config\" ingame to view or customise controls & settings.\n"
+      << "For full instructions, see the readme or the website.\n\n"
+      << std::flush;
+  return true;
+}
+
+// Runs one connected ISApp's two threads to their end.
+void RunConnection(ISApp& app) {
+  std::thread receive(&ISApp::ReceiveLoop, &app);
+  std::thread tick;
+  try {
+    tick = std::thread(&ISApp::TickLoop, &app);
+  } catch (...) {
+    app.link().Shutdown();
+    receive.join();
+    throw;
+  }
+  tick.join();
+  receive.join();
+}
+
+}  // namespace
+
+int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
+  Config config;
+  bool stop = false;
+  if (!StartUp(config, platform, out, err, stop)) return 0;
+
+  int attempts = 0;
+  bool everConnected = false;
+  const std::uint32_t shownPort = config.insimPort == 0 ? 29999 : config.insimPort;
+  for (;;) {
+    try {
+      auto app = std::make_unique<ISApp>(config, platform, out, err);
+      if (attempts == 0) out << "Connecting to LFS on port " << shownPort << "...\n" << std::flush;
+      const int result = app->Connect();
+      if (result == 0) {
+        everConnected = true;
+        attempts = 0;
+        RunConnection(*app);
+        config.insimV9Mode = app->insimV9Mode();
+        continue;
+      }
+      if (result == 2 && attempts == 0) {
+        out << "Connection refused" << (everConnected ? " (will continue trying)" : "") << "\n"
+            << std::flush;
+      }
+      if (!everConnected) {
+        out << "Failed to connect to LFS.\n  Is LFS running?\n  Is Beaconix in the LFS folder?"
+            << std::endl;
+        platform.console.WaitEnter();
+        return 0;
+      }
+      if (attempts < 6) ++attempts;
+      app.reset();
+      platform.timer.SleepFor(Nanos(attempts + 1) * 1000 * kMs);
+    } catch (const std::exception& e) {
+      err << "outerloop: " << e.what() << std::endl;
+      // Whatever failed may fail again at once: do not spin.
+      platform.timer.SleepFor(1000 * kMs);
+    } catch (...) {
+      platform.timer.SleepFor(1000 * kMs);
+    }
+  }
+}
+
+}  // namespace bnx

@@ -1,0 +1,359 @@
+#include "config/config_file.hpp"
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "config/base64.hpp"
+#include "input/bindings.hpp"
+#include "input/functions.hpp"
+#include "input/keys.hpp"
+
+namespace bnx::config {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kBlank = " \t\n\v\f\r";
+
+// Reads one line of at most kMaxLineLength characters; the rest of a longer
+// line is skipped and `tooLong` set. False at end of input with nothing read.
+bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  std::streambuf* buf = in.rdbuf();
+  bool any = false;
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return any;
+    }
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < kMaxLineLength)
+      line.push_back(static_cast<char>(c));
+    else
+      tooLong = true;
+  }
+}
+
+std::string_view Trim(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(kBlank);
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(kBlank) - first + 1);
+}
+
+// The value of a one-character number, failing as std::stoi would.
+std::uint32_t Digit(char c) {
+  if (c < '0' || c > '9') throw std::invalid_argument("invalid stoi argument");
+  return static_cast<std::uint32_t>(c - '0');
+}
+
+std::uint32_t Decimal(std::string_view digits) {
+  std::uint32_t v = 0;
+  for (char c : digits) v = v * 10 + static_cast<std::uint32_t>(c - '0');
+  return v;
+}
+
+// A hand-written matcher for the three binding-line patterns: a backtracking
+// regex engine needs stack in proportion to the line, which a long line in a
+// hand-edited file would exhaust.
+class Cursor {
+ public:
+  explicit Cursor(std::string_view s) : s_(s) {}
+  bool Lit(std::string_view text) {
+    if (s_.substr(pos_, text.size()) != text) return false;
+    pos_ += text.size();
+    return true;
+  }
+  template <typename Pred>
+  std::string_view Run(Pred in) {
+    const std::size_t start = pos_;
+    while (pos_ < s_.size() && in(s_[pos_])) ++pos_;
+    return s_.substr(start, pos_ - start);
+  }
+  bool AtEnd() const { return pos_ == s_.size(); }
+
+ private:
+  std::string_view s_;
+  std::size_t pos_ = 0;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsKeyChar(char c) { return (c >= 'a' && c <= 'z') || IsDigit(c); }
+bool IsGuidChar(char c) { return (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '-'; }
+bool IsBase64Char(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '+' || c == '/';
+}
+
+bool Key(Cursor& c, std::string_view& key) {
+  key = c.Run(IsKeyChar);
+  return key.size() >= 3 && key.size() <= 8 && c.Lit(":");
+}
+
+bool Number(Cursor& c, std::string_view& digits, std::size_t maxDigits) {
+  digits = c.Run(IsDigit);
+  return !digits.empty() && digits.size() <= maxDigits;
+}
+
+// "{GUID}:name:" of a controller line. The name field may be empty: that is
+// how a controller without a product name is written.
+bool Device(Cursor& c, std::string_view& guid, std::string_view& name) {
+  if (!c.Lit("{")) return false;
+  guid = c.Run(IsGuidChar);
+  if (guid.empty() || !c.Lit("}:")) return false;
+  name = c.Run(IsBase64Char);
+  if (!name.empty()) {
+    const std::string_view pad = c.Run([](char ch) { return ch == '='; });
+    if (pad.size() > 2) return false;
+    name = std::string_view(name.data(), name.size() + pad.size());
+  }
+  return c.Lit(":");
+}
+
+void Report(std::ostream& err, int line, const char* message) {
+  err << "Error reading config at line: " << line << ": " << message << std::endl;
+}
+
+struct ReadState {
+  int version = 0;
+  bool failed = false;
+  bool sirenOrLights = false;
+  bool activeMode = false;
+  bool category = false;
+};
+
+void HandleLine(std::string_view s, ReadState& st, Config& cfg, BindingList& read) {
+  if (s.empty()) return;
+  if (s.size() < 3 || s[1] != ':') {
+    st.failed = true;
+    return;
+  }
+  if (s.size() == 3) {
+    switch (s[0]) {
+      case 'v':
+        st.version = static_cast<int>(Digit(s[2]));
+        return;
+      case 'm': {
+        const std::uint32_t v = Digit(s[2]);
+        if (v >= 8) throw std::runtime_error("Unknown Siren Mode: " + std::to_string(v));
+        cfg.sirenBehaviour = v;
+        st.sirenOrLights = true;
+        return;
+      }
+      case 'M': {
+        const std::uint32_t v = Digit(s[2]);
+        if (v >= 8) throw std::runtime_error("Unknown Siren Mode: " + std::to_string(v));
+        cfg.activeSirenMode = v;
+        st.activeMode = true;
+        return;
+      }
+      case 'l': {
+        const std::uint32_t v = Digit(s[2]);
+        if (v >= 4) throw std::runtime_error("Unknown Lights Mode: " + std::to_string(v));
+        cfg.lightsMode = v;
+        st.sirenOrLights = true;
+        return;
+      }
+      case 'c': {
+        const std::uint32_t v = Digit(s[2]);
+        if (v >= 4) throw std::runtime_error("Unknown Mode Category: " + std::to_string(v));
+        cfg.modeCategory = v;
+        st.category = true;
+        return;
+      }
+      case 'o':
+        // The old form only ever held options 0 to 7.
+        if (s[2] < '0' || s[2] > '7') throw std::runtime_error("Unknown option: " + std::string(s));
+        cfg.options[static_cast<std::size_t>(s[2] - '0')] = true;
+        return;
+      default:
+        break;
+    }
+  } else if (st.version >= 1 && s.size() >= 5 && s[0] == 'o') {
+    if (!IsDigit(s[2])) throw std::runtime_error("Unknown option: " + std::string(s));
+    cfg.options[static_cast<std::size_t>(s[2] - '0')] = s[4] == '1';
+    return;
+  }
+  read.push_back(ParseBindingLine(s));
+}
+
+}  // namespace
+
+ControlFunction FunctionFromKey(std::string_view key) {
+  std::string lower(key);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (int f = 0; f < fn::kCount; ++f) {
+    const auto id = static_cast<ControlFunction>(f);
+    if (input::FunctionConfigKey(id) == lower) return id;
+  }
+  return fn::kNone;
+}
+
+Binding ParseBindingLine(std::string_view line) {
+  Binding b;
+  Cursor c(line);
+  std::string_view key, guid, name, digits, pov;
+  if (c.Lit("k:")) {
+    if (!Key(c, key) || !Number(c, digits, 3) || !c.AtEnd()) return {};
+    const std::uint32_t code = Decimal(digits);
+    if (input::FindKey(code) == nullptr) return {};
+    b.keys.push_back(code);
+  } else if (c.Lit("b:")) {
+    if (!Key(c, key) || !Device(c, guid, name) || !Number(c, digits, 3) || !c.AtEnd()) return {};
+    b.buttons.push_back(Decimal(digits));
+  } else if (c.Lit("p:")) {
+    if (!Key(c, key) || !Device(c, guid, name) || !Number(c, pov, 1) || !c.Lit(":") ||
+        !Number(c, digits, 3) || !c.AtEnd())
+      return {};
+    const std::uint32_t index = Decimal(pov);
+    if (index > 1) return {};
+    b.povs.push_back({index, Decimal(digits)});
+  } else {
+    return {};
+  }
+  b.function = FunctionFromKey(key);
+  if (b.function == fn::kNone) return {};
+  b.deviceGuid = guid;
+  b.deviceName = Base64Decode(name);
+  return b;
+}
+
+std::string BindingToText(const Binding& binding) {
+  const std::string key(input::FunctionConfigKey(binding.function));
+  std::string out;
+  for (std::uint32_t code : binding.keys) out += "k:" + key + ":" + std::to_string(code) + "\n";
+  if (binding.buttons.empty() && binding.povs.empty()) return out;
+  const std::string device = ":{" + binding.deviceGuid + "}:" + Base64Encode(binding.deviceName) + ":";
+  for (std::uint32_t index : binding.buttons) out += "b:" + key + device + std::to_string(index) + "\n";
+  for (const PovInput& p : binding.povs)
+    out += "p:" + key + device + std::to_string(p.index) + ":" + std::to_string(p.degrees) + "\n";
+  return out;
+}
+
+int ReadConfig(Config& cfg, std::istream& in, std::ostream& err) {
+  ReadState st;
+  BindingList read;
+  std::string raw;
+  bool tooLong = false;
+  int number = 0;
+  while (in.good() && ReadLine(in, raw, tooLong)) {
+    ++number;
+    if (tooLong) {
+      Report(err, number, "line too long, skipped");
+      continue;
+    }
+    try {
+      HandleLine(Trim(raw), st, cfg, read);
+    } catch (const std::exception& e) {
+      Report(err, number, e.what());
+    } catch (...) {
+      err << "Unknown exception:\n" << "Error reading config at line: " << number << std::endl;
+    }
+  }
+  cfg.bindings = input::MergeBindings(read);
+  if (st.sirenOrLights && cfg.sirenBehaviour >= 5) cfg.sirenBehaviour = 0;
+  if (!st.activeMode) cfg.activeSirenMode = cfg.sirenBehaviour;
+  if (!st.category) cfg.modeCategory = 0;
+  return st.failed || !st.sirenOrLights ? 1 : 0;
+}
+
+int LoadConfig(Config& cfg, const std::string& path, std::ostream& err) {
+  std::ifstream in{fs::path(path)};
+  if (!in.is_open()) return 1;
+  return ReadConfig(cfg, in, err);
+}
+
+void WriteConfig(const Config& cfg, std::ostream& os) {
+  os << "v:" << "1" << std::endl;
+  os << "m:" << cfg.sirenBehaviour << std::endl;
+  os << "M:" << cfg.activeSirenMode << std::endl;
+  os << "c:" << cfg.modeCategory << std::endl;
+  if (cfg.lightsMode > 0) os << "l:" << cfg.lightsMode << std::endl;
+  for (int i = 0; i < 8; ++i) os << "o:" << i << ":" << (cfg.option(i) ? "1" : "0") << std::endl;
+  if (cfg.option(opt::kRunningLights)) os << "o:8:" << "1" << std::endl;
+  if (cfg.option(opt::kExtraInLights)) os << "o:9:" << "1" << std::endl;
+  for (const Binding& b : cfg.bindings) os << BindingToText(b);
+}
+
+namespace detail {
+
+int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err,
+                      const BufferWrap& wrap) {
+  const fs::path target(path);
+  fs::path temp = target;
+  temp += ".tmp";
+  auto fail = [&](const std::string& why) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    err << "Error writing config file " << path << ":\n" << why << std::endl;
+    return 1;
+  };
+  try {
+    std::ofstream file(temp, std::ios::out | std::ios::trunc);
+    if (!file.is_open()) return fail("cannot create " + temp.string());
+    {
+      const std::unique_ptr<std::streambuf> wrapped = wrap ? wrap(*file.rdbuf()) : nullptr;
+      std::ostream os(wrapped ? wrapped.get() : file.rdbuf());
+      WriteConfig(cfg, os);
+      os.flush();
+      if (!os) {
+        file.close();
+        return fail("the file could not be written completely; the old one is kept");
+      }
+    }
+    file.close();
+    if (file.fail()) return fail("the file could not be written completely; the old one is kept");
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    err << "Unknown exception:\n" << "Error writing config file " << path << std::endl;
+    return 1;
+  }
+  // Replaces the old file in one step (on Windows too: MoveFileEx with
+  // MOVEFILE_REPLACE_EXISTING underneath).
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) return fail(ec.message());
+  return 0;
+}
+
+}  // namespace detail
+
+int SaveConfig(const Config& cfg, const std::string& path, std::ostream& err) {
+  return detail::SaveConfigThrough(cfg, path, err, {});
+}
+
+void LoadDefaults(Config& cfg) {
+  cfg.activeSirenMode = 0;
+  cfg.sirenBehaviour = 0;
+  cfg.modeCategory = 0;
+  cfg.bindings.clear();
+  Binding lights;
+  lights.function = fn::kLights;
+  lights.keys = {0x22};  // PageDown
+  Binding siren;
+  siren.function = fn::kSiren;
+  siren.keys = {0x21};  // PageUp
+  cfg.bindings.push_back(lights);
+  cfg.bindings.push_back(siren);
+}
+
+bool LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err) {
+  out << "\nLoading Config... ";
+  if (LoadConfig(cfg, cfg.fileName, err) != 0) {
+    out << "Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise." << std::endl;
+    LoadDefaults(cfg);
+    return false;
+  }
+  out << std::endl;
+  return true;
+}
+
+}  // namespace bnx::config

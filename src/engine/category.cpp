@@ -1,0 +1,83 @@
+#include "engine/category.hpp"
+
+#include <array>
+
+#include "engine/mode_tables.hpp"
+
+namespace bnx::engine {
+namespace {
+
+struct Tag {
+  std::string_view text;
+  std::uint32_t category;
+};
+
+// Emergency tags come first: a nickname carrying both [TOW] and [MED] is Emergency.
+constexpr std::array<Tag, 6> kTags{{
+    {"[COP]", category::kEmergency},
+    {"[HWA]", category::kEmergency},
+    {"[VCU]", category::kEmergency},
+    {"[MED]", category::kEmergency},
+    {"[RES]", category::kEmergency},
+    {"[TOW]", category::kTow},
+}};
+
+constexpr std::string_view kModeChanged = "[RZ]Lights: Active siren mode changed to ^7";
+
+}  // namespace
+
+std::uint32_t ClassifyNickname(std::string_view nickname) {
+  // Only a to z change: bytes above 0x7F belong to code pages (or are halves
+  // of two-byte glyphs) and must not be touched by a locale.
+  std::string upper(nickname);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  for (const Tag& tag : kTags)
+    if (upper.find(tag.text) != std::string::npos) return tag.category;
+  return category::kRaceCivilian;
+}
+
+void ApplyModeCategory(CategoryContext& ctx, std::uint32_t cat) {
+  if (cat == category::kAuto) cat = ClassifyNickname(ctx.nickname);
+  switch (cat) {
+    case category::kEmergency:
+      SetActiveSirenMode(ctx, ctx.config.sirenBehaviour);
+      break;
+    case category::kTow:
+      SetActiveSirenMode(ctx, kTowSirenMode);
+      break;
+    case category::kRaceCivilian:
+      SetActiveSirenMode(ctx, kRaceSirenMode);
+      break;
+    default:
+      break;
+  }
+}
+
+void SetActiveSirenMode(CategoryContext& ctx, std::uint32_t mode) {
+  if (mode == ctx.config.activeSirenMode) return;
+  ctx.config.activeSirenMode = mode;
+  std::string text(kModeChanged);
+  text += EntryName(SirenModeTable(), mode);
+  ctx.sink.SendLocalMessage(text, 0);
+}
+
+void OnNewPlayer(CategoryContext& ctx, const insim::Npl& npl) {
+  if (npl.ptype & (insim::kPTypeAi | insim::kPTypeRemote)) return;
+  if (npl.pname != ctx.nickname) {
+    ctx.nickname = npl.pname;
+    ApplyModeCategory(ctx, ctx.config.modeCategory);
+  }
+  // A car that (re)joins is told our headlights again, nickname changed or not.
+  if (ctx.reapplyHeadlights) ctx.reapplyHeadlights();
+}
+
+void OnPlayerRename(CategoryContext& ctx, const insim::Cpr& cpr) {
+  // Until the local connection is known no rename can be ours.
+  if (ctx.localUcid == kUnknownUcid || cpr.ucid != ctx.localUcid) return;
+  if (cpr.pname == ctx.nickname) return;
+  ctx.nickname = cpr.pname;
+  ApplyModeCategory(ctx, ctx.config.modeCategory);
+}
+
+}  // namespace bnx::engine

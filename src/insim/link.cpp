@@ -1,0 +1,231 @@
+#include "insim/link.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+#include <stdexcept>
+#include <system_error>
+
+#include <asio/connect.hpp>
+#include <asio/read.hpp>
+#include <asio/write.hpp>
+
+namespace bnx::insim {
+
+namespace {
+constexpr std::uint8_t kPrefix = '!';
+constexpr std::size_t kAdminOffset = 12, kINameOffset = 28, kFieldWidth = 16;
+
+void PutText(std::uint8_t* field, std::size_t width, std::string_view text) {
+  std::memset(field, 0, width);
+  std::memcpy(field, text.data(), std::min(text.size(), width - 1));
+}
+}  // namespace
+
+std::string DescribeSystemError(const std::error_code& ec) {
+  return "[" + std::string(ec.category().name()) + " (" + std::to_string(ec.value()) +
+         "): " + ec.message() + "]";
+}
+
+InSimLink::InSimLink(platform::Timer& timer, std::ostream& out, std::ostream& err)
+    : timer_(timer), out_(out), err_(err), socket_(io_) {
+  tiny_[1] = type::kTiny;
+  small_[1] = type::kSmall;
+  isi_[1] = type::kIsi;
+  isi_[2] = 1;
+  put16(&isi_[6], kIsfLocal);
+  isi_[8] = 8;
+  isi_[9] = kPrefix;
+  btn_[1] = type::kBtn;
+  bfn_[1] = type::kBfn;
+  SizeTemplates();
+}
+
+InSimLink::~InSimLink() {
+  std::error_code ignored;
+  socket_.close(ignored);
+}
+
+void InSimLink::SizeTemplates() {
+  tiny_[0] = std::uint8_t(len::kTiny / sizeUnit_);
+  small_[0] = std::uint8_t(len::kSmall / sizeUnit_);
+  isi_[0] = std::uint8_t(len::kIsi / sizeUnit_);
+  btn_[0] = std::uint8_t(len::kBtnMax / sizeUnit_);
+  bfn_[0] = std::uint8_t(len::kBfn / sizeUnit_);
+}
+
+void InSimLink::SetPort(std::uint32_t configPort) {
+  port_ = configPort == 0 ? 29999 : configPort <= 65535 ? std::uint16_t(configPort) : 0;
+}
+
+void InSimLink::SetAdmin(std::string_view password) {
+  // A password that does not fit is not sent at all rather than cut.
+  PutText(&isi_[kAdminOffset], kFieldWidth, password.size() < kFieldWidth ? password : "");
+}
+
+void InSimLink::SetIName(std::string_view name) { PutText(&isi_[kINameOffset], kFieldWidth, name); }
+
+void InSimLink::SetSizeUnit(bool version9) {
+  sizeUnit_ = version9 ? 4 : 1;
+  isi_[8] = version9 ? 9 : 8;
+  SizeTemplates();
+}
+
+int InSimLink::Connect() {
+  pos_ = fill_ = 0;
+  current_ = 0;
+  try {
+    asio::ip::tcp::resolver resolver(io_);
+    auto endpoints = resolver.resolve(asio::ip::tcp::v4(), host_, std::to_string(port_));
+    asio::connect(socket_, endpoints);
+    socket_.set_option(asio::ip::tcp::no_delay(true));
+    SendPacket(isi_);
+    return 0;
+  } catch (const std::system_error& e) {
+    if (e.code() == asio::error::connection_refused) return 2;
+    err_ << DescribeSystemError(e.code()) << "\n\t" << e.what() << std::endl;
+  } catch (const std::exception& e) {
+    err_ << e.what() << std::endl;
+  }
+  return 1;
+}
+
+void InSimLink::WriteLocked(const std::uint8_t* data, std::size_t n) {
+  asio::write(socket_, asio::buffer(data, n));
+  lastSend_.store(timer_.Now());
+}
+
+void InSimLink::SendPacket(std::span<const std::uint8_t> packet) {
+  const std::uint8_t size = packet.size() > 0 ? packet[0] : 0;
+  const std::uint8_t type = packet.size() > 1 ? packet[1] : 0;
+  const std::size_t n = std::size_t(size) * sizeUnit_;
+  if (size == 0 || type == 0 || n > packet.size()) {
+    throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) + "] or type [" +
+                             std::to_string(type) + "] is empty");
+  }
+  std::lock_guard lock(sendLock_);
+  WriteLocked(packet.data(), n);
+}
+
+void InSimLink::SendTiny(std::uint8_t reqi, std::uint8_t subt) {
+  std::lock_guard lock(sendLock_);
+  tiny_[2] = reqi;
+  tiny_[3] = subt;
+  WriteLocked(tiny_.data(), tiny_.size());
+}
+
+void InSimLink::SendSmall(std::uint8_t subt, std::uint32_t uval) {
+  std::lock_guard lock(sendLock_);
+  small_[2] = 0;
+  small_[3] = subt;
+  put32(&small_[4], uval);
+  WriteLocked(small_.data(), small_.size());
+}
+
+void InSimLink::SendButton(const Button& b) {
+  std::lock_guard lock(sendLock_);
+  btn_[2] = b.reqi;
+  btn_[3] = b.ucid;
+  btn_[4] = b.clickId;
+  btn_[5] = b.inst;
+  btn_[6] = b.style;
+  btn_[7] = b.typeIn;
+  btn_[8] = b.l;
+  btn_[9] = b.t;
+  btn_[10] = b.w;
+  btn_[11] = b.h;
+  std::array<std::uint8_t, kBtnTextMax> text{};
+  std::memcpy(text.data(), b.text.data(), std::min(b.text.size(), kBtnTextCopy));
+  std::memcpy(&btn_[12], text.data(), text.size());
+  const std::size_t length = ButtonLength(text, b.typeIn);
+  btn_[0] = std::uint8_t(length / sizeUnit_);
+  WriteLocked(btn_.data(), length);
+}
+
+void InSimLink::SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) {
+  std::lock_guard lock(sendLock_);
+  bfn_[2] = 0;
+  bfn_[3] = bfn::kDelBtn;
+  bfn_[4] = ucid;
+  bfn_[5] = clickId;
+  bfn_[6] = clickMax;
+  bfn_[7] = 0;
+  WriteLocked(bfn_.data(), bfn_.size());
+}
+
+bool InSimLink::SendLocalMessage(std::string_view text, std::uint8_t sound) {
+  std::array<std::uint8_t, len::kMsl> msl{};
+  msl[0] = std::uint8_t(len::kMsl / sizeUnit_);
+  msl[1] = type::kMsl;
+  msl[3] = sound;
+  const std::size_t n = std::min(text.size(), kMslTextMax);
+  std::memcpy(&msl[4], text.data(), n);
+  SendPacket(msl);
+  return text.size() > kMslTextMax;
+}
+
+bool InSimLink::RecvPacket() {
+  pos_ += std::int32_t(current_);
+  current_ = 0;
+  if (pos_ >= fill_) {
+    fill_ = std::int32_t(socket_.read_some(asio::buffer(buffer_)));
+    pos_ = 0;
+    if (fill_ <= 0) return false;
+  }
+  // Move an incomplete packet to the front only when more bytes are needed.
+  auto need = [&]() -> std::size_t { return std::size_t(buffer_[pos_]) * sizeUnit_; };
+  while (fill_ - pos_ < 1 || std::size_t(fill_ - pos_) < need()) {
+    if (fill_ - pos_ >= 1 && buffer_[pos_] == 0) break;
+    std::memmove(buffer_.data(), buffer_.data() + pos_, std::size_t(fill_ - pos_));
+    fill_ -= pos_;
+    pos_ = 0;
+    const std::size_t got = socket_.read_some(asio::buffer(buffer_.data() + fill_, buffer_.size() - fill_));
+    if (got == 0) return false;
+    fill_ += std::int32_t(got);
+  }
+  if (buffer_[pos_] == 0) {
+    // A zero Size would hand out the same bytes for ever.
+    fill_ = pos_ = 0;
+    throw std::runtime_error("InSim protocol error: received a packet of Size 0");
+  }
+  current_ = need();
+  if (current_ >= len::kTiny && buffer_[pos_ + 1] == type::kTiny && buffer_[pos_ + 3] == tiny::kNone) {
+    SendTiny(0, tiny::kNone);
+  }
+  if (pos_ > std::int32_t(kRecvBufferSize / 2)) {
+    out_ << "WARN: RecvPacket: buffer over 50% " << pos_ << std::endl;
+  }
+  return true;
+}
+
+void InSimLink::SwitchInSimVersion(bool version9) {
+  {
+    std::lock_guard lock(sendLock_);
+    tiny_[2] = 0;
+    tiny_[3] = tiny::kClose;
+    WriteLocked(tiny_.data(), tiny_.size());
+    SetSizeUnit(version9);
+  }
+}
+
+void InSimLink::SendPingIfIdle(std::uint8_t reqi, Nanos now) {
+  constexpr Nanos kIdle = 10'000'000'000;
+  if (pingOutstanding_.load() != 0 || now - lastSend_.load() <= kIdle) return;
+  SendTiny(reqi, tiny::kPing);
+  pingSentTime_.store(now);
+  pingOutstanding_.store(reqi);
+}
+
+void InSimLink::PingAnswered(std::uint8_t reqi) {
+  std::uint8_t expected = reqi;
+  pingOutstanding_.compare_exchange_strong(expected, 0);
+}
+
+void InSimLink::Shutdown() {
+  // Only unblocks the reader; the socket is closed by the destructor after
+  // both threads have ended.
+  std::error_code ignored;
+  socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+}
+
+}  // namespace bnx::insim

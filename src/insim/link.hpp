@@ -1,0 +1,108 @@
+#pragma once
+// The TCP connection to LFS and everything that crosses it.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <iosfwd>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include <asio/ts/internet.hpp>
+#include <asio/ts/io_context.hpp>
+
+#include "insim/packets.hpp"
+#include "insim/sink.hpp"
+#include "platform/system.hpp"
+
+namespace bnx::insim {
+
+using Nanos = platform::Nanos;
+constexpr std::size_t kRecvBufferSize = 16384;
+
+class InSimLink : public PacketSink {
+ public:
+  InSimLink(platform::Timer& timer, std::ostream& out, std::ostream& err);
+  ~InSimLink() override;
+  InSimLink(const InSimLink&) = delete;
+  InSimLink& operator=(const InSimLink&) = delete;
+
+  // Set-up before Connect.
+  void SetPort(std::uint32_t configPort);  // 0 -> 29999; above 65535 -> 0 (no connection possible)
+  void SetAdmin(std::string_view password);  // more than 15 characters: sent empty
+  void SetIName(std::string_view name);
+  void SetSizeUnit(bool version9);  // size unit 4 and InSimVer 9, or 1 and 8
+
+  // 0 connected, 2 refused, 1 any other failure (already reported on err).
+  int Connect();
+
+  // Checks Size and Type and sends Size x size unit bytes.
+  void SendPacket(std::span<const std::uint8_t> packet);
+
+  // PacketSink
+  void SendTiny(std::uint8_t reqi, std::uint8_t subt) override;
+  void SendSmall(std::uint8_t subt, std::uint32_t uval) override;
+  void SendButton(const Button& button) override;
+  void SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) override;
+  bool SendLocalMessage(std::string_view text, std::uint8_t sound) override;
+
+  // Hands out one packet at a time (Packet()); answers TINY_NONE itself.
+  // Socket errors, end of file included, are thrown as asio::system_error.
+  bool RecvPacket();
+  Bytes Packet() const { return {buffer_.data() + pos_, current_}; }
+
+  void SwitchInSimVersion(bool version9);
+  void SendPingIfIdle(std::uint8_t reqi, Nanos now);
+
+  // Ends a blocking read on another thread.
+  void Shutdown();
+
+  // Ping bookkeeping: the tick thread writes it, the receive thread clears it.
+  std::uint8_t pingOutstanding() const { return pingOutstanding_.load(); }
+  Nanos pingSentTime() const { return pingSentTime_.load(); }
+  void MarkPingResent(Nanos now) { pingSentTime_.store(now); }
+  // Clears the outstanding ping when it is the one answered.
+  void PingAnswered(std::uint8_t reqi);
+
+  int sizeUnit() const { return sizeUnit_; }
+  Nanos lastSendTime() const { return lastSend_.load(); }
+  std::uint16_t port() const { return port_; }
+
+  // From the IS_VER.
+  std::string lfsVersion, lfsProduct;
+  std::atomic<std::uint32_t> lfsInSimVer{0};
+
+ private:
+  void WriteLocked(const std::uint8_t* data, std::size_t n);  // send lock held
+  void SizeTemplates();
+
+  std::mutex sendLock_;
+  std::string host_ = "localhost";
+  std::uint16_t port_ = 29999;
+  platform::Timer& timer_;
+  std::ostream& out_;
+  std::ostream& err_;
+  asio::io_context io_;
+  asio::ip::tcp::socket socket_;
+
+  std::array<std::uint8_t, len::kTiny> tiny_{};
+  std::array<std::uint8_t, len::kSmall> small_{};
+  std::array<std::uint8_t, len::kIsi> isi_{};
+  std::array<std::uint8_t, len::kBtnMax> btn_{};
+  std::array<std::uint8_t, len::kBfn> bfn_{};
+
+  std::array<std::uint8_t, kRecvBufferSize> buffer_{};
+  std::int32_t pos_ = 0;
+  std::int32_t fill_ = 0;
+  std::size_t current_ = 0;  // length of the packet at pos_
+
+  std::atomic<int> sizeUnit_{1};
+  std::atomic<Nanos> lastSend_{0};
+  std::atomic<Nanos> pingSentTime_{0};
+  std::atomic<std::uint8_t> pingOutstanding_{0};
+};
+
+// "[category (value): message]" as the console shows a system error.
+std::string DescribeSystemError(const std::error_code& ec);
+
+}  // namespace bnx::insim

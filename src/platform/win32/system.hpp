@@ -1,0 +1,34 @@
+#pragma once
+#include "platform/steady_timer.hpp"
+#include "platform/system.hpp"
+
+namespace bnx::platform::win32 {
+
+class WinTimer : public SteadyTimer {
+ public:
+  void BeginPeriod(unsigned ms) override;
+};
+
+class WinConsole : public Console {
+ public:
+  void WaitAnyKey() override;
+  void WaitEnter() override;
+};
+
+class WinShell : public Shell {
+ public:
+  void Open(const std::string& address) override;
+};
+
+class WinRegistry : public Registry {
+ public:
+  std::string ReadString(const std::string& key_path, const std::string& value) override;
+};
+
+class WinHttps : public Https {
+ public:
+  std::string Get(const std::string& host, const std::string& path, const std::string& user_agent,
+                  std::ostream& out) override;
+};
+
+}  // namespace bnx::platform::win32

@@ -1,0 +1,30 @@
+#include <windows.h>
+
+#include "platform/platform.hpp"
+#include "platform/win32/game_input.hpp"
+#include "platform/win32/keyboard.hpp"
+#include "platform/win32/system.hpp"
+
+namespace bnx::platform {
+
+namespace {
+class LfsInFront : public ForegroundWindow {
+ public:
+  std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
+};
+}  // namespace
+
+Platform& SystemPlatform() {
+  static win32::WinKeyboard keyboard;
+  static LfsInFront window;
+  static win32::WinGameInput gameInput;
+  static win32::WinTimer timer;
+  static win32::WinConsole console;
+  static win32::WinShell shell;
+  static win32::WinHttps https;
+  static win32::WinRegistry registry;
+  static Platform platform{keyboard, window, gameInput, timer, console, shell, https, registry};
+  return platform;
+}
+
+}  // namespace bnx::platform

@@ -1,0 +1,156 @@
+#include "app/isapp.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "platform/fake/game_input.hpp"
+#include "platform/fake/keyboard.hpp"
+#include "platform/fake/system.hpp"
+#include "support/loopback_lfs.hpp"
+
+namespace bnx {
+namespace {
+
+using testing::ByteVec;
+constexpr Nanos kSecond = 1'000'000'000;
+
+class LfsInFront : public platform::ForegroundWindow {
+ public:
+  std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
+};
+
+// A connected ISApp whose threads are not started: the test plays both.
+class ISAppTest : public ::testing::Test {
+ protected:
+  void Connect() {
+    config_.insimPort = lfs_.port();
+    app_ = std::make_unique<ISApp>(config_, platform_, out_, err_);
+    ASSERT_EQ(app_->Connect(), 0);
+    lfs_.Accept();
+    lfs_.ReadPacket(1);  // IS_ISI
+  }
+  void Dispatch(ByteVec packet) { app_->DispatchPacket(packet); }
+  static ByteVec Ver(std::uint8_t insimVer, std::uint8_t reqi = 1) {
+    ByteVec v(20, 0);
+    v[0] = 20; v[1] = 2; v[2] = reqi;
+    std::memcpy(&v[4], "0.7F", 4);
+    std::memcpy(&v[12], "S3", 2);
+    v[18] = insimVer;
+    return v;
+  }
+
+  Config config_;
+  platform::fake::FakeKeyboard keyboard_;
+  LfsInFront window_;
+  platform::fake::FakeGameInput gameInput_;
+  platform::fake::FakeTimer timer_;
+  platform::fake::StdinConsole console_;
+  platform::fake::FakeShell shell_;
+  platform::fake::FakeHttps https_;
+  platform::fake::FakeRegistry registry_;
+  platform::Platform platform_{keyboard_, window_, gameInput_, timer_, console_, shell_, https_, registry_};
+  std::ostringstream out_, err_;
+  testing::LoopbackLfs lfs_;
+  std::unique_ptr<ISApp> app_;
+};
+
+TEST_F(ISAppTest, UpgradesToVersionNineWithTinyClose) {
+  Connect();
+  Dispatch(Ver(9));
+  EXPECT_EQ(out_.str(), "LFS Host Version: 0.7F S3, InSim Supported Version: 9. Upgrading to v9\n");
+  EXPECT_TRUE(app_->insimV9Mode());
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 0, 2}));
+  EXPECT_EQ(app_->link().sizeUnit(), 4);
+}
+
+TEST_F(ISAppTest, AcceptsVersionEightAndBeginsWork) {
+  Connect();
+  Dispatch(Ver(8));
+  EXPECT_EQ(out_.str(), "LFS Host Version: 0.7F S3, InSim Version: 8 (Compat v8)\n");
+  EXPECT_FALSE(app_->insimV9Mode());
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 7}));
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 13}));
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 14}));
+  ByteVec msl = lfs_.ReadPacket(1);
+  EXPECT_EQ(msl[1], 40);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&msl[4])),
+            "^1[RZ]^7 Lights^9: to configure, type: /o bnx cfg");
+}
+
+TEST_F(ISAppTest, AVersionNotAnsweringTheIsiOnlyPrintsTheLine) {
+  Connect();
+  Dispatch(Ver(10, 0));
+  EXPECT_EQ(out_.str(), "LFS Host Version: 0.7F S3, InSim Version: 10 (Compat v9)\n");
+  EXPECT_TRUE(lfs_.Idle(std::chrono::milliseconds(50)));
+}
+
+TEST_F(ISAppTest, LearnsTheLocalConnectionOnlyFromALocalNcn) {
+  Connect();
+  ByteVec ncn(56, 0);
+  ncn[0] = 56; ncn[1] = 18; ncn[3] = 7; ncn[54] = 4;  // remote
+  Dispatch(ncn);
+  EXPECT_EQ(app_->localUcid(), 255);
+  ncn[54] = 0;
+  Dispatch(ncn);
+  EXPECT_EQ(app_->localUcid(), 7);
+  // A truncated NCN reads as zeros: UCID 0 and local.
+  Dispatch({4, 18, 0, 0});
+  EXPECT_EQ(app_->localUcid(), 0);
+}
+
+TEST_F(ISAppTest, AnUnansweredPingIsReportedAndSentAgainEveryFiveSeconds) {
+  Connect();
+  const Nanos t0 = app_->link().lastSendTime() + 11 * kSecond;
+  app_->Tick(t0);
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 3}));
+  app_->Tick(t0 + 5 * kSecond);  // exactly 5 s: not yet
+  EXPECT_EQ(out_.str(), "");
+  app_->Tick(t0 + 5 * kSecond + 1);
+  EXPECT_EQ(out_.str(), "LFS did not respond to Ping request\n");
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 3}));
+  app_->Tick(t0 + 10 * kSecond);
+  EXPECT_EQ(out_.str(), "LFS did not respond to Ping request\n");
+  app_->Tick(t0 + 10 * kSecond + 2);
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 1, 3}));
+}
+
+TEST_F(ISAppTest, EachTickReadsTheBoundKeysIntoTheControlWord) {
+  config_.bindings = {Binding{"", "", fn::kLights, {}, {}, {0x22}},
+                      Binding{"", "", fn::kHazards, {}, {}, {0x41}}};
+  Connect();
+  const Nanos t = app_->link().lastSendTime();
+  keyboard_.Hold(0x22);
+  keyboard_.Hold(0x41);
+  app_->Tick(t);
+  EXPECT_EQ(app_->controlWord(), (1u << fn::kLights) | (1u << fn::kHazards));
+  keyboard_.Release(0x22);
+  app_->Tick(t + 10'000'000);
+  EXPECT_EQ(app_->controlWord(), 1u << fn::kHazards);
+}
+
+TEST_F(ISAppTest, TheTickThreadEndsTheReceiveThreadWhenItStops) {
+  Connect();
+  std::thread receive(&ISApp::ReceiveLoop, app_.get());
+  std::thread tick(&ISApp::TickLoop, app_.get());
+  lfs_.Write({4, 3, 0, 0});
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 0, 0}));  // keep-alive answered on the way
+  lfs_.Write({0, 3, 0, 0});                              // a Size of 0 ends the connection
+  tick.join();
+  receive.join();
+  EXPECT_TRUE(app_->stopped());
+  EXPECT_NE(out_.str().find("InSim protocol error"), std::string::npos) << out_.str();
+}
+
+TEST_F(ISAppTest, LfsClosingBeforeItsVersionAsksToCheckLfs) {
+  Connect();
+  std::thread tick(&ISApp::TickLoop, app_.get());
+  lfs_.Close();
+  app_->ReceiveLoop();
+  tick.join();
+  EXPECT_EQ(out_.str(), "LFS Connection Closed. Please check LFS for error messages.\n");
+}
+
+}  // namespace
+}  // namespace bnx

@@ -1,0 +1,90 @@
+#!/usr/bin/env node
+// Runs the end-to-end tests against one build of the program.
+//   node tests/e2e/run.mjs native <path/to/beaconix>
+//   node tests/e2e/run.mjs wine <path/to/Beaconix.exe> [wineprefix]
+// The Wine run takes the smoke subset (*.smoke.test.mjs) and exits 77 (skipped)
+// when Wine or the exe is missing. Extra files after "--" replace the default set.
+import { spawn, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '..', '..');
+const fakeLfs = path.join(root, 'tools', 'fake-lfs');
+const SKIP = 77;
+
+const [mode, exe, ...rest] = process.argv.slice(2);
+const dash = rest.indexOf('--');
+const files = dash >= 0 ? rest.slice(dash + 1) : [];
+const extra = dash >= 0 ? rest.slice(0, dash) : rest;
+if (!['native', 'wine'].includes(mode) || !exe) {
+  console.error('usage: run.mjs native|wine <program> [wineprefix] [-- test files]');
+  process.exit(2);
+}
+
+function which(cmd) {
+  return spawnSync('sh', ['-c', `command -v ${cmd}`], { encoding: 'utf8' }).stdout.trim() || null;
+}
+
+// node-insim comes from tools/fake-lfs/node_modules; install it from the lock file when missing.
+if (!fs.existsSync(path.join(fakeLfs, 'node_modules', 'node-insim', 'package.json'))) {
+  console.log('e2e: installing tools/fake-lfs dependencies (npm ci)');
+  const r = spawnSync('npm', ['ci', '--prefix', fakeLfs, '--no-audit', '--no-fund'], { stdio: 'inherit' });
+  if (r.status !== 0) {
+    console.error('e2e: npm ci failed');
+    process.exit(1);
+  }
+}
+
+const env = { ...process.env, FAKE_LFS: path.join(fakeLfs, 'fake-lfs.mjs') };
+let testFiles;
+let wineserver = null;
+
+if (mode === 'native') {
+  if (!fs.existsSync(exe)) {
+    console.error(`e2e: program not found: ${exe}`);
+    process.exit(1);
+  }
+  env.BEACONIX_CMD = JSON.stringify([path.resolve(exe)]);
+  testFiles = files.length ? files : [here + path.sep];
+} else {
+  const wine = which('wine');
+  if (!wine) {
+    console.log('SKIP: wine is not installed; the Windows program was not tested');
+    process.exit(SKIP);
+  }
+  if (!fs.existsSync(exe)) {
+    console.log(`SKIP: ${exe} does not exist; build the Windows program first (see README)`);
+    process.exit(SKIP);
+  }
+  const prefix = path.resolve(extra[0] ?? path.join(root, 'build', 'tmp', 'wineprefix'));
+  fs.mkdirSync(prefix, { recursive: true });
+  Object.assign(env, { WINEPREFIX: prefix, WINEDEBUG: '-all', WINEDLLOVERRIDES: 'mscoree,mshtml=' });
+  // A wineserver of our own, detached from our output: one that inherits the
+  // test run's pipes keeps CTest waiting after the tests have ended.
+  const ws = which('wineserver');
+  if (ws) {
+    wineserver = spawn(ws, ['-f', '-p'], { env, stdio: 'ignore', detached: true });
+    wineserver.unref();
+  }
+  if (!fs.existsSync(path.join(prefix, 'system.reg'))) {
+    console.log(`e2e: creating Wine prefix ${prefix} (once)`);
+  }
+  const boot = spawnSync(wine, ['wineboot', '-i'], { env, stdio: ['ignore', 'ignore', 'inherit'], timeout: 180000 });
+  if (boot.status !== 0) {
+    console.error(`e2e: wineboot failed (${boot.status ?? boot.signal})`);
+  }
+  env.BEACONIX_CMD = JSON.stringify([wine, path.resolve(exe)]);
+  testFiles = files.length
+    ? files
+    : fs.readdirSync(here).filter((f) => f.endsWith('.smoke.test.mjs')).sort().map((f) => path.join(here, f));
+}
+
+const args = ['--test', '--test-concurrency=2', ...testFiles];
+console.log(`e2e: ${mode}: node ${args.map((a) => path.relative(root, a) || a).join(' ')}`);
+const child = spawn(process.execPath, args, { env, stdio: 'inherit', cwd: root });
+child.on('exit', (code, signal) => {
+  if (wineserver) spawnSync(which('wineserver'), ['-k'], { env, stdio: 'ignore', timeout: 10000 });
+  process.exit(code ?? (signal ? 1 : 0));
+});

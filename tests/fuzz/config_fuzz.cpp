@@ -1,0 +1,152 @@
+// libFuzzer target for what Beaconix reads from disk: Beaconix.cfg and LFS's
+// cfg.txt and autoexec.lfs. Besides "no crash, no hang, no sanitizer report"
+// it checks three properties and aborts when one fails:
+//   - whatever a file reads as, writing that record and reading it back gives
+//     the same record without a message;
+//   - the hand-written binding-line matcher agrees with the format's regexes;
+//   - autoexec.lfs is left as it was, or gains exactly "\n/insim 29999\n".
+// Built and run by run.sh; not part of the default build.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "app/lfs_setup.hpp"
+#include "config/base64.hpp"
+#include "config/config_file.hpp"
+#include "input/keys.hpp"
+
+namespace fs = std::filesystem;
+using namespace bnx;
+
+namespace {
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "property failed: %s\n", what);
+    std::abort();
+  }
+}
+
+bool SameFileFields(const Config& a, const Config& b) {
+  return a.bindings == b.bindings && a.activeSirenMode == b.activeSirenMode &&
+         a.sirenBehaviour == b.sirenBehaviour && a.modeCategory == b.modeCategory &&
+         a.lightsMode == b.lightsMode && a.options == b.options;
+}
+
+void WriteFile(const fs::path& p, std::string_view text) {
+  std::ofstream(p, std::ios::binary | std::ios::trunc).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void ConfigRoundTrip(const Config& first) {
+  std::ostringstream written;
+  config::WriteConfig(first, written);
+  std::istringstream in(written.str());
+  std::ostringstream err;
+  Config second;
+  Check(config::ReadConfig(second, in, err) == 0, "a written file loads");
+  Check(err.str().empty(), "a written file reads without a message");
+  Check(SameFileFields(first, second), "read, write, read gives the same record");
+}
+
+Binding ReferenceParse(const std::string& line) {
+  static const std::regex k(R"(^k:([a-z0-9]{3,8}):([0-9]{1,3})$)");
+  static const std::regex b(R"(^b:([a-z0-9]{3,8}):\{([A-Z0-9-]+)\}:((?:[A-Za-z0-9+\/]+={0,2})?):(\d{1,3})$)");
+  static const std::regex p(
+      R"(^p:([a-z0-9]{3,8}):\{([A-Z0-9-]+)\}:((?:[A-Za-z0-9+\/]+={0,2})?):(\d):(\d{1,3})$)");
+  std::smatch m;
+  Binding r;
+  if (std::regex_match(line, m, k)) {
+    r.keys = {static_cast<std::uint32_t>(std::stoi(m[2]))};
+    if (!input::FindKey(r.keys[0])) return {};
+  } else if (std::regex_match(line, m, b)) {
+    r.buttons = {static_cast<std::uint32_t>(std::stoi(m[4]))};
+  } else if (std::regex_match(line, m, p)) {
+    r.povs = {{static_cast<std::uint32_t>(std::stoi(m[4])), static_cast<std::uint32_t>(std::stoi(m[5]))}};
+    if (r.povs[0].index > 1) return {};
+  } else {
+    return {};
+  }
+  r.function = config::FunctionFromKey(m[1].str());
+  if (r.function == fn::kNone) return {};
+  if (line[0] != 'k') {
+    r.deviceGuid = m[2];
+    r.deviceName = config::Base64Decode(m[3].str());
+  }
+  return r;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::random_device rd;
+  const fs::path dir = fs::temp_directory_path() / ("bnx-fuzz-" + std::to_string(rd()) + std::to_string(rd()));
+  fs::create_directories(dir / "data" / "script");
+  fs::current_path(dir);
+  std::atexit([] {
+    const fs::path here = fs::current_path();
+    fs::current_path(here.parent_path());
+    std::error_code ec;
+    fs::remove_all(here, ec);
+  });
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  std::ostringstream out, err;
+  switch (data[0] % 4) {
+    case 0: {  // Beaconix.cfg from memory
+      std::istringstream in{std::string(rest)};
+      Config cfg;
+      const int rc = config::ReadConfig(cfg, in, err);
+      Check(rc == 0 || rc == 1, "return code");
+      ConfigRoundTrip(cfg);
+      break;
+    }
+    case 1: {  // Beaconix.cfg through the file, and saved back
+      WriteFile("Beaconix.cfg", rest);
+      Config cfg;
+      config::LoadConfig(cfg, "Beaconix.cfg", err);
+      Check(config::SaveConfig(cfg, "Beaconix.cfg", err) == 0, "save");
+      Config back;
+      Check(config::LoadConfig(back, "Beaconix.cfg", err) == 0, "reload");
+      Check(SameFileFields(cfg, back), "save and reload give the same record");
+      break;
+    }
+    case 2: {  // one binding line against the patterns
+      if (rest.size() > 300) break;  // the regex engine's stack, not ours, is the limit
+      const std::string line(rest);
+      Check(config::ParseBindingLine(line) == ReferenceParse(line), "matcher agrees with the patterns");
+      break;
+    }
+    default: {  // cfg.txt and autoexec.lfs: the first "\x01" splits them
+      const std::size_t cut = rest.find('\x01');
+      const std::string_view cfgTxt = rest.substr(0, cut);
+      const std::string_view autoexec = cut == std::string_view::npos ? std::string_view{} : rest.substr(cut + 1);
+      const fs::path script = fs::path("data") / "script" / "autoexec.lfs";
+      WriteFile("cfg.txt", cfgTxt);
+      WriteFile(script, autoexec);
+      Config cfg;
+      ReadLFSConfig(cfg, out, err);
+      const std::string after = ReadFile(script);
+      Check(after == autoexec || after == std::string(autoexec) + "\n/insim 29999\n", "autoexec.lfs kept");
+      Check(cfg.insimPort <= 65535, "port in range");
+      break;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// A loopback socket that plays LFS's side of one connection, for tests that
+// need a real link.
+#include <asio/read.hpp>
+#include <asio/ts/internet.hpp>
+#include <asio/write.hpp>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace bnx::testing {
+
+using ByteVec = std::vector<std::uint8_t>;
+
+class LoopbackLfs {
+ public:
+  LoopbackLfs() : acceptor_(io_, {asio::ip::address_v4::loopback(), 0}), peer_(io_) {}
+  std::uint16_t port() const { return acceptor_.local_endpoint().port(); }
+  // After the program under test has connected (the backlog holds it).
+  void Accept() { acceptor_.accept(peer_); }
+  ByteVec Read(std::size_t n) {
+    ByteVec b(n);
+    asio::read(peer_, asio::buffer(b));
+    return b;
+  }
+  // One whole packet, sized by its first byte.
+  ByteVec ReadPacket(int sizeUnit) {
+    ByteVec head = Read(1);
+    ByteVec rest = Read(std::size_t(head[0]) * sizeUnit - 1);
+    head.insert(head.end(), rest.begin(), rest.end());
+    return head;
+  }
+  // Whether anything arrives within `wait`.
+  bool Idle(std::chrono::milliseconds wait) {
+    peer_.non_blocking(true);
+    std::uint8_t b;
+    const auto until = std::chrono::steady_clock::now() + wait;
+    bool idle = true;
+    while (std::chrono::steady_clock::now() < until) {
+      std::error_code ec;
+      if (peer_.read_some(asio::buffer(&b, 1), ec) > 0) { idle = false; break; }
+    }
+    peer_.non_blocking(false);
+    return idle;
+  }
+  void Write(const ByteVec& b) { asio::write(peer_, asio::buffer(b)); }
+  void Close() { peer_.close(); }
+
+ private:
+  asio::io_context io_;
+  asio::ip::tcp::acceptor acceptor_;
+  asio::ip::tcp::socket peer_;
+};
+
+}  // namespace bnx::testing

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Drives the real Windows build with real keystrokes: Xvfb, a stand-in LFS
+# window with the focus, xdotool key presses, Beaconix.exe under Wine against
+# the simulated host. Exit 77 (skipped) when a tool or the build is missing.
+# Usage: keys_test.sh <windows build folder> <wineprefix>
+set -u
+dir=$1
+prefix=$2
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+for tool in wine Xvfb xdotool node; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+for exe in Beaconix.exe lfs_window.exe; do
+  [ -f "$dir/$exe" ] || { echo "SKIP: $dir/$exe is not built"; exit 77; }
+done
+
+display=""
+for n in $(seq 90 120); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+[ -n "$display" ] || { echo "no free X display"; exit 1; }
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+
+export DISPLAY=$display LFS_WINDOW_EXE="$dir/lfs_window.exe"
+node "$root/tests/e2e/run.mjs" wine "$dir/Beaconix.exe" "$prefix" -- "$root/tests/e2e/wine-keys.e2e.mjs"

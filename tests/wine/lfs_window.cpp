@@ -1,0 +1,28 @@
+// A stand-in for the simulator's window: a plain top-level window titled
+// "Live for Speed", so the focus gate sees LFS in front under Wine.
+#include <windows.h>
+
+static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, w, l);
+}
+
+int main() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LfsStandIn";
+  RegisterClassA(&wc);
+  HWND hwnd = CreateWindowA("LfsStandIn", "Live for Speed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                            640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!hwnd) return 1;
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  return 0;
+}
