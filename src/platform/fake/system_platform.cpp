@@ -2,21 +2,14 @@
 #include "platform/fake/keyboard.hpp"
 #include "platform/fake/system.hpp"
 #include "platform/platform.hpp"
+#include "platform/fake/window.hpp"
 
 namespace bnx::platform {
-
-namespace {
-// No keys held and no controllers until something presses them; LFS in front.
-class LfsInFront : public ForegroundWindow {
- public:
-  std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
-};
-}  // namespace
 
 // The native program: an idle machine with LFS in front and no update host.
 Platform& SystemPlatform() {
   static fake::FakeKeyboard keyboard;
-  static LfsInFront window;
+  static fake::FakeForegroundWindow window;
   static fake::FakeGameInput gameInput;
   static fake::FakeTimer timer;
   static fake::StdinConsole console;

@@ -1,22 +1,16 @@
 #include <windows.h>
 
 #include "platform/platform.hpp"
+#include "platform/win32/window.hpp"
 #include "platform/win32/game_input.hpp"
 #include "platform/win32/keyboard.hpp"
 #include "platform/win32/system.hpp"
 
 namespace bnx::platform {
 
-namespace {
-class LfsInFront : public ForegroundWindow {
- public:
-  std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
-};
-}  // namespace
-
 Platform& SystemPlatform() {
   static win32::WinKeyboard keyboard;
-  static LfsInFront window;
+  static win32::WinForegroundWindow window;
   static win32::WinGameInput gameInput;
   static win32::WinTimer timer;
   static win32::WinConsole console;
