@@ -1,5 +1,7 @@
 #include "app/lfs_setup.hpp"
 
+#include "config/line_reader.hpp"
+
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -14,22 +16,9 @@ namespace {
 constexpr std::size_t kMatchedChars = 255;
 constexpr unsigned long kMaxPort = 65535;
 
-// Reads one line, keeping at most kMatchedChars of it; the rest of a longer
-// line is skipped, so the lines after it are still read. False at end of input.
 bool ReadLine(std::istream& in, std::string& line) {
-  line.clear();
-  std::streambuf* buf = in.rdbuf();
-  bool any = false;
-  for (;;) {
-    const int c = buf->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return any;
-    }
-    any = true;
-    if (c == '\n') return true;
-    if (line.size() < kMatchedChars) line.push_back(static_cast<char>(c));
-  }
+  bool tooLong;
+  return config::ReadBoundedLine(in, line, kMatchedChars, tooLong);
 }
 
 const std::regex& AdminPattern() {

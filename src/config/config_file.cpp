@@ -1,5 +1,7 @@
 #include "config/config_file.hpp"
 
+#include "config/line_reader.hpp"
+
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -18,26 +20,8 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kBlank = " \t\n\v\f\r";
 
-// Reads one line of at most kMaxLineLength characters; the rest of a longer
-// line is skipped and `tooLong` set. False at end of input with nothing read.
 bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  std::streambuf* buf = in.rdbuf();
-  bool any = false;
-  for (;;) {
-    const int c = buf->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return any;
-    }
-    any = true;
-    if (c == '\n') return true;
-    if (line.size() < kMaxLineLength)
-      line.push_back(static_cast<char>(c));
-    else
-      tooLong = true;
-  }
+  return ReadBoundedLine(in, line, kMaxLineLength, tooLong);
 }
 
 std::string_view Trim(std::string_view s) {
