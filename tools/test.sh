@@ -16,3 +16,5 @@ ctest --preset native -j "$jobs"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs" -LE e2e
+# The whole program under the sanitizers, against the simulated host.
+node tests/e2e/run.mjs native build/asan/beaconix
