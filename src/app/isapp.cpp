@@ -215,8 +215,10 @@ void ISApp::TickUnlocked(Nanos now) {
     const std::uint32_t word =
         input::ReadControlWord(controllers_, active_.bindings, platform_.keyboard);
     controlWord_.store(word);
-    const bool ignored = engine::InputIgnored(active_, insim::StaFlags(sta_),
-                                              platform_.window.Title(engine::kTitleBuffer));
+    std::array<char, engine::kTitleBuffer> title{};
+    const bool hasTitle = platform_.window.Title(title);
+    const bool ignored =
+        engine::InputIgnored(active_, insim::StaFlags(sta_), hasTitle ? title.data() : nullptr);
     engine_.LightsTick(word, ignored, switches, lights, now);
   }
   if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);

@@ -149,7 +149,7 @@ class Engine {
 
 // Whether this tick's input is ignored (text-entry gate, focus gate).
 bool InputIgnored(const Config& config, std::uint16_t staFlags,
-                  const std::optional<std::string>& foregroundTitle);
+                  const char* foregroundTitle);  // nullptr: no foreground window
 constexpr std::size_t kTitleBuffer = 20;
 
 }  // namespace bnx::engine

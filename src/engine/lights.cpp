@@ -14,14 +14,14 @@ constexpr char kLfsTitle[] = "Live for Speed";
 }  // namespace
 
 bool InputIgnored(const Config& config, std::uint16_t staFlags,
-                  const std::optional<std::string>& foregroundTitle) {
+                  const char* foregroundTitle) {
   if (config.option(opt::kIgnoreInTextEntry) &&
       (staFlags & (insim::kStaDialog | insim::kStaTextEntry)) != 0)
     return true;
   if (!config.option(opt::kAllowInactive)) {
     if (!foregroundTitle) return true;
     // Compared as C text: the title is what GetWindowTextA left in its buffer.
-    if (std::strncmp(foregroundTitle->c_str(), kLfsTitle, kTitleBuffer) != 0) return true;
+    if (std::strncmp(foregroundTitle, kLfsTitle, kTitleBuffer) != 0) return true;
   }
   return false;
 }

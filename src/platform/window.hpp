@@ -1,17 +1,17 @@
 #pragma once
 #include <cstddef>
-#include <optional>
-#include <string>
+#include <span>
 
 namespace bnx::platform {
 
 class ForegroundWindow {
  public:
   virtual ~ForegroundWindow() = default;
-  // Title of the foreground window read into a buffer of `buffer_chars`
-  // characters (so at most buffer_chars - 1 are returned); nullopt when there
-  // is no foreground window or its title cannot be read.
-  virtual std::optional<std::string> Title(std::size_t buffer_chars) = 0;
+  // Reads the foreground window's title into `buffer` as GetWindowTextA does
+  // (at most size - 1 characters, then a zero byte); false when there is no
+  // foreground window or its title cannot be read. The caller's buffer keeps
+  // the tick free of allocations.
+  virtual bool Title(std::span<char> buffer) = 0;
 };
 
 }  // namespace bnx::platform

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -18,7 +19,10 @@ constexpr Nanos kSecond = 1'000'000'000;
 
 class LfsInFront : public platform::ForegroundWindow {
  public:
-  std::optional<std::string> Title(std::size_t) override { return "Live for Speed"; }
+  bool Title(std::span<char> buffer) override {
+    std::snprintf(buffer.data(), buffer.size(), "%s", "Live for Speed");
+    return true;
+  }
 };
 
 // A connected ISApp whose threads are not started: the test plays both.

@@ -1,11 +1,16 @@
 #include "platform/fake/window.hpp"
 
+#include <algorithm>
+
 namespace bnx::platform::fake {
 
-std::optional<std::string> FakeForegroundWindow::Title(std::size_t buffer_chars) {
-  if (!title_ || buffer_chars == 0) return std::nullopt;
+bool FakeForegroundWindow::Title(std::span<char> buffer) {
+  if (!title_ || buffer.empty()) return false;
   // Like GetWindowTextA: the buffer keeps room for the terminating NUL.
-  return title_->substr(0, buffer_chars - 1);
+  const std::size_t n = std::min(title_->size(), buffer.size() - 1);
+  std::copy_n(title_->data(), n, buffer.data());
+  buffer[n] = 0;
+  return true;
 }
 
 }  // namespace bnx::platform::fake

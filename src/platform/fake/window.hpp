@@ -9,7 +9,7 @@ namespace bnx::platform::fake {
 // A foreground window whose title a test sets; starts as the simulator's.
 class FakeForegroundWindow : public ForegroundWindow {
  public:
-  std::optional<std::string> Title(std::size_t buffer_chars) override;
+  bool Title(std::span<char> buffer) override;
 
   void SetTitle(std::string title) { title_ = std::move(title); }
   void SetNoWindow() { title_.reset(); }

@@ -2,24 +2,17 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <array>
 
 namespace bnx::platform::win32 {
 
-std::optional<std::string> WinForegroundWindow::Title(std::size_t buffer_chars) {
+bool WinForegroundWindow::Title(std::span<char> buffer) {
   HWND window = GetForegroundWindow();
-  if (window == nullptr || buffer_chars == 0) return std::nullopt;
-  // Read on the stack: this runs every tick.
-  std::array<char, 256> buffer{};
-  const int size = static_cast<int>(std::min(buffer_chars, buffer.size()));
+  if (window == nullptr || buffer.empty()) return false;
+  buffer[0] = 0;
   SetLastError(0);
-  const int length = GetWindowTextA(window, buffer.data(), size);
-  if (length <= 0) {
-    if (GetLastError() != 0) return std::nullopt;
-    return std::string();
-  }
-  return std::string(buffer.data(), static_cast<std::size_t>(std::min(length, size - 1)));
+  const int length = GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
+  // An empty title is a title; a failed read is none.
+  return length > 0 || GetLastError() == 0;
 }
 
 }  // namespace bnx::platform::win32

@@ -5,7 +5,7 @@ namespace bnx::platform::win32 {
 
 class WinForegroundWindow : public ForegroundWindow {
  public:
-  std::optional<std::string> Title(std::size_t buffer_chars) override;
+  bool Title(std::span<char> buffer) override;
 };
 
 }  // namespace bnx::platform::win32
