@@ -7,4 +7,5 @@ exe="$here/../build/windows/tick_jitter.exe"
 [ -f "$exe" ] || { echo "$exe not built: skipped (build the Windows program first)"; exit 77; }
 . "$here/wine_prefix.sh"
 bench_wine_start || exit $?
+trap bench_wine_stop EXIT
 timeout $(( ${1:-30} + 60 )) wine "$exe" "${1:-30}" </dev/null 2>/dev/null | tr -d '\r'
