@@ -170,6 +170,7 @@ bool InSimLink::RecvPacket() {
   if (pos_ >= fill_) {
     fill_ = std::int32_t(socket_.read_some(asio::buffer(buffer_)));
     pos_ = 0;
+    warned_ = false;
     if (fill_ <= 0) return false;
   }
   // Move an incomplete packet to the front only when more bytes are needed.
@@ -179,6 +180,7 @@ bool InSimLink::RecvPacket() {
     std::memmove(buffer_.data(), buffer_.data() + pos_, std::size_t(fill_ - pos_));
     fill_ -= pos_;
     pos_ = 0;
+    warned_ = false;
     const std::size_t got = socket_.read_some(asio::buffer(buffer_.data() + fill_, buffer_.size() - fill_));
     if (got == 0) return false;
     fill_ += std::int32_t(got);
@@ -192,7 +194,9 @@ bool InSimLink::RecvPacket() {
   if (current_ >= len::kTiny && buffer_[pos_ + 1] == type::kTiny && buffer_[pos_ + 3] == tiny::kNone) {
     SendTiny(0, tiny::kNone);
   }
-  if (pos_ > std::int32_t(kRecvBufferSize / 2)) {
+  // Once per read: a burst of small packets would otherwise print a line each.
+  if (pos_ > std::int32_t(kRecvBufferSize / 2) && !warned_) {
+    warned_ = true;
     out_ << "WARN: RecvPacket: buffer over 50% " << pos_ << std::endl;
   }
   return true;

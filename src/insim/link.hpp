@@ -95,6 +95,7 @@ class InSimLink : public PacketSink {
   std::int32_t pos_ = 0;
   std::int32_t fill_ = 0;
   std::size_t current_ = 0;  // length of the packet at pos_
+  bool warned_ = false;       // the half-full warning was given for this read
 
   std::atomic<int> sizeUnit_{1};
   std::atomic<Nanos> lastSend_{0};

@@ -11,6 +11,14 @@ std::string Reader::text(std::size_t off, std::size_t width) const {
   return out;
 }
 
+std::string_view Reader::view(std::size_t off, std::size_t width) const {
+  if (off >= b_.size()) return {};
+  const std::size_t end = std::min(off + width, b_.size());
+  std::size_t n = 0;
+  while (off + n < end && b_[off + n] != 0) ++n;
+  return {reinterpret_cast<const char*>(b_.data() + off), n};
+}
+
 Ver DecodeVer(Bytes p) {
   Reader r(p);
   return {r.u8(2), r.text(4, 8), r.text(12, 6), r.u8(18)};
@@ -28,12 +36,12 @@ Ncn DecodeNcn(Bytes p) {
 
 Cpr DecodeCpr(Bytes p) {
   Reader r(p);
-  return {r.u8(3), r.text(4, 24)};
+  return {r.u8(3), r.view(4, 24)};
 }
 
 Npl DecodeNpl(Bytes p) {
   Reader r(p);
-  return {r.u8(3), r.u8(4), r.u8(5), r.text(8, 24)};
+  return {r.u8(3), r.u8(4), r.u8(5), r.view(8, 24)};
 }
 
 Btc DecodeBtc(Bytes p) {

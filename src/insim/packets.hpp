@@ -57,6 +57,8 @@ class Reader {
   }
   // A zero-terminated text of a field of `width` bytes, read only within the packet.
   std::string text(std::size_t off, std::size_t width) const;
+  // The same as a view into the packet's bytes: no allocation.
+  std::string_view view(std::size_t off, std::size_t width) const;
   std::size_t size() const { return b_.size(); }
 
  private:
@@ -85,13 +87,14 @@ struct Mso {
 struct Ncn {
   std::uint8_t ucid = 0, flags = 0;
 };
+// Names are views into the received packet, valid while it is.
 struct Cpr {
   std::uint8_t ucid = 0;
-  std::string pname;
+  std::string_view pname;
 };
 struct Npl {
   std::uint8_t plid = 0, ucid = 0, ptype = 0;
-  std::string pname;
+  std::string_view pname;
 };
 struct Btc {
   std::uint8_t reqi = 0, ucid = 0, clickId = 0, inst = 0, cflags = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "engine/mode_tables.hpp"
 #include "support/recording_sink.hpp"
 
@@ -49,18 +51,20 @@ class CategoryTest : public ::testing::Test {
                 std::string(EntryName(SirenModeTable(), mode)),
             0};
   }
-  static insim::Npl Npl(std::string name, std::uint8_t ptype = 0) {
+  // Decoded names are views into the packet: keep the bytes alive.
+  insim::Npl Npl(std::string name, std::uint8_t ptype = 0) {
     insim::Npl n;
     n.ptype = ptype;
-    n.pname = std::move(name);
+    n.pname = names_.emplace_back(std::move(name));
     return n;
   }
-  static insim::Cpr Cpr(std::uint8_t ucid, std::string name) {
+  insim::Cpr Cpr(std::uint8_t ucid, std::string name) {
     insim::Cpr c;
     c.ucid = ucid;
-    c.pname = std::move(name);
+    c.pname = names_.emplace_back(std::move(name));
     return c;
   }
+  std::deque<std::string> names_;
 };
 
 TEST_F(CategoryTest, SetActiveSirenModeAnnouncesChangesOnly) {

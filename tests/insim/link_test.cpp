@@ -103,6 +103,17 @@ TEST_F(LinkTest, AnswersKeepAliveAndStillHandsItOut) {
   EXPECT_EQ(Read(4), (ByteVec{4, 3, 0, 0}));
 }
 
+TEST_F(LinkTest, WarnsOfAHalfFullBufferOncePerReadNotOncePerPacket) {
+  Connect();
+  ByteVec burst;
+  for (int i = 0; i < 2600; ++i) burst.insert(burst.end(), {4, 3, 1, 4});  // 10400 bytes
+  Write(burst);
+  EXPECT_EQ(Take(2600).size(), 2600u);
+  const std::string printed = out_.str();
+  EXPECT_EQ(printed.find("WARN: RecvPacket: buffer over 50% 8196\n"), 0u) << printed;
+  EXPECT_EQ(printed.find("WARN", 1), std::string::npos) << printed;
+}
+
 TEST_F(LinkTest, ASizeOfZeroIsAProtocolErrorNotAnEndlessLoop) {
   Connect();
   Write({4, 3, 1, 4, 0, 3, 0, 0});

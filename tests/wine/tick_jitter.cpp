@@ -1,28 +1,62 @@
-// Measures how late a 10 ms absolute-deadline loop, as the tick thread runs
-// it, wakes up on this system: p50, p99 and max over the given seconds.
+// The tick thread's timing on this system: the same 10 ms absolute-deadline
+// loop as ISApp::TickLoop on the platform's timer, with an empty tick. Reports
+// how far each period between two tick starts is from 10 ms (p50, p99, max of
+// the absolute deviation), how late each tick starts against its deadline
+// (negative: early), and the drift over the whole run.
+// Usage: tick_jitter [seconds, default 30]
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "platform/platform.hpp"
 
+namespace {
+using bnx::platform::Nanos;
+constexpr Nanos kMs = 1'000'000;
+constexpr Nanos kPeriod = 10 * kMs;
+
+double At(const std::vector<double>& sorted, double q) {
+  return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+  const std::size_t ticks = std::size_t(std::max(1, seconds)) * 100 + 1;
   auto& timer = bnx::platform::SystemPlatform().timer;
   timer.BeginPeriod(10);
-  constexpr bnx::platform::Nanos kPeriod = 10'000'000;
-  std::vector<double> lateMs;
-  lateMs.reserve(std::size_t(seconds) * 100);
-  bnx::platform::Nanos deadline = timer.Now();
-  for (int i = 0; i < seconds * 100; ++i) {
+
+  std::vector<Nanos> starts, deadlines;
+  starts.reserve(ticks);
+  deadlines.reserve(ticks);
+  timer.SleepFor(100 * kMs);
+  Nanos deadline = timer.Now();
+  for (std::size_t i = 0; i < ticks; ++i) {
+    deadlines.push_back(deadline);
+    starts.push_back(timer.Now());  // Tick(now) would run here
     deadline += kPeriod;
     timer.SleepUntil(deadline);
-    lateMs.push_back(double(timer.Now() - deadline) / 1e6);
   }
-  std::sort(lateMs.begin(), lateMs.end());
-  auto at = [&](double q) { return lateMs[std::min(lateMs.size() - 1, std::size_t(q * lateMs.size()))]; };
-  std::printf("ticks %zu  late p50 %.3f ms  p99 %.3f ms  max %.3f ms\n", lateMs.size(), at(0.5), at(0.99),
-              lateMs.back());
+
+  std::vector<double> deviation, late;
+  std::size_t early = 0, over11 = 0;
+  for (std::size_t i = 1; i < ticks; ++i) {
+    const double period = double(starts[i] - starts[i - 1]) / 1e6;
+    deviation.push_back(std::fabs(period - 10.0));
+    if (period > 11.0) ++over11;
+    const double l = double(starts[i] - deadlines[i]) / 1e6;
+    if (l < 0) ++early;
+    late.push_back(l);
+  }
+  std::sort(deviation.begin(), deviation.end());
+  std::sort(late.begin(), late.end());
+  const double drift = double(starts.back() - starts.front() - Nanos(ticks - 1) * kPeriod) / 1e6;
+  std::printf(
+      "RESULT tick_jitter periods=%zu period_dev_ms p50=%.3f p99=%.3f max=%.3f late_ms p50=%.3f p99=%.3f "
+      "min=%.3f max=%.3f early_starts=%zu periods_over_11ms=%zu drift_ms=%.3f\n",
+      deviation.size(), At(deviation, 0.5), At(deviation, 0.99), deviation.back(), At(late, 0.5), At(late, 0.99),
+      late.front(), late.back(), early, over11, drift);
   return 0;
 }
