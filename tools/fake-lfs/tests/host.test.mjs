@@ -226,7 +226,10 @@ test('actions: close before IS_VER, reset, unanswered ping, control lines and sh
   await b.next((p) => p.Type === P.PacketType.ISP_VER);
   b.send(tiny(P.TinyType.TINY_PING));
   await b.closed;
-  assert.equal(b.error?.code, 'ECONNRESET');
+  // The client may see the RST as ECONNRESET or, when it lands after its own
+  // read of the stream's end, as a plain close; the host says which it sent.
+  assert.ok(!b.error || b.error.code === 'ECONNRESET', String(b.error?.code));
+  assert.ok(h.entries().some((e) => e.conn === 2 && e.event === 'host-reset'));
 
   const c = new RawClient(h.port, 4);
   c.send(isi(9));
