@@ -10,24 +10,15 @@
 #include <vector>
 
 #include "app/isapp.hpp"
-#include "platform/fake/game_input.hpp"
-#include "platform/fake/keyboard.hpp"
-#include "platform/fake/system.hpp"
-#include "platform/fake/window.hpp"
+#include "support/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 int main(int argc, char** argv) {
   using Clock = std::chrono::steady_clock;
   const int presses = argc > 1 ? std::atoi(argv[1]) : 1000;
-  bnx::platform::fake::FakeKeyboard keyboard;
-  bnx::platform::fake::FakeForegroundWindow window;
-  bnx::platform::fake::FakeGameInput gameInput;
-  bnx::platform::fake::FakeTimer timer;
-  bnx::platform::fake::StdinConsole console;
-  bnx::platform::fake::FakeShell shell;
-  bnx::platform::fake::FakeHttps https;
-  bnx::platform::fake::FakeRegistry registry;
-  bnx::platform::Platform platform{keyboard, window, gameInput, timer, console, shell, https, registry};
+  bnx::testing::FakePlatform fakes;
+  auto& keyboard = fakes.keyboard;
+  bnx::platform::Platform& platform = fakes.platform;
   bnx::testing::LoopbackLfs lfs;
   bnx::Config config;
   config.insimPort = lfs.port();

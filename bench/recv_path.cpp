@@ -24,10 +24,7 @@
 #include <vector>
 
 #include "app/isapp.hpp"
-#include "platform/fake/game_input.hpp"
-#include "platform/fake/keyboard.hpp"
-#include "platform/fake/system.hpp"
-#include "platform/fake/window.hpp"
+#include "support/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 // Allocations are counted per thread, so the writer thread's do not count
@@ -193,15 +190,8 @@ class LineSink : public std::streambuf {
 
 // A connected ISApp on the in-memory platform whose threads are not started.
 struct Rig {
-  bnx::platform::fake::FakeKeyboard keyboard;
-  bnx::platform::fake::FakeForegroundWindow window;
-  bnx::platform::fake::FakeGameInput gameInput;
-  bnx::platform::fake::FakeTimer timer;
-  bnx::platform::fake::StdinConsole console;
-  bnx::platform::fake::FakeShell shell;
-  bnx::platform::fake::FakeHttps https;
-  bnx::platform::fake::FakeRegistry registry;
-  bnx::platform::Platform platform{keyboard, window, gameInput, timer, console, shell, https, registry};
+  bnx::testing::FakePlatform fakes;
+  bnx::platform::Platform& platform = fakes.platform;
   bnx::testing::LoopbackLfs lfs;
   LineSink outSink;
   std::ostream out{&outSink};

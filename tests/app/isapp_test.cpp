@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <sstream>
 
-#include "platform/fake/game_input.hpp"
-#include "platform/fake/keyboard.hpp"
-#include "platform/fake/system.hpp"
+#include "support/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 namespace bnx {
@@ -17,13 +14,6 @@ namespace {
 using testing::ByteVec;
 constexpr Nanos kSecond = 1'000'000'000;
 
-class LfsInFront : public platform::ForegroundWindow {
- public:
-  bool Title(std::span<char> buffer) override {
-    std::snprintf(buffer.data(), buffer.size(), "%s", "Live for Speed");
-    return true;
-  }
-};
 
 // A connected ISApp whose threads are not started: the test plays both.
 class ISAppTest : public ::testing::Test {
@@ -46,15 +36,9 @@ class ISAppTest : public ::testing::Test {
   }
 
   Config config_;
-  platform::fake::FakeKeyboard keyboard_;
-  LfsInFront window_;
-  platform::fake::FakeGameInput gameInput_;
-  platform::fake::FakeTimer timer_;
-  platform::fake::StdinConsole console_;
-  platform::fake::FakeShell shell_;
-  platform::fake::FakeHttps https_;
-  platform::fake::FakeRegistry registry_;
-  platform::Platform platform_{keyboard_, window_, gameInput_, timer_, console_, shell_, https_, registry_};
+  testing::FakePlatform fakes_;
+  platform::Platform& platform_ = fakes_.platform;
+  platform::fake::FakeKeyboard& keyboard_ = fakes_.keyboard;
   std::ostringstream out_, err_;
   testing::LoopbackLfs lfs_;
   std::unique_ptr<ISApp> app_;
