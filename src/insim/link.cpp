@@ -215,9 +215,11 @@ void InSimLink::SwitchInSimVersion(bool version9) {
 void InSimLink::SendPingIfIdle(std::uint8_t reqi, Nanos now) {
   constexpr Nanos kIdle = 10'000'000'000;
   if (pingOutstanding_.load() != 0 || now - lastSend_.load() <= kIdle) return;
-  SendTiny(reqi, tiny::kPing);
+  // Marked before sending: a reply can arrive on the receive thread before
+  // SendTiny returns, and must find the ping outstanding.
   pingSentTime_.store(now);
   pingOutstanding_.store(reqi);
+  SendTiny(reqi, tiny::kPing);
 }
 
 void InSimLink::PingAnswered(std::uint8_t reqi) {
