@@ -15,6 +15,7 @@ namespace {
 constexpr Nanos kMs = 1'000'000;
 constexpr Nanos kTickPeriod = 10 * kMs;
 constexpr Nanos kPingTimeout = 5'000 * kMs;
+constexpr Nanos kMaxTickLag = 100 * kMs;
 }  // namespace
 
 ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& out,
@@ -76,6 +77,7 @@ void ISApp::ReportAndStop(std::exception_ptr error, const char* where) {
 }
 
 void ISApp::ReceiveLoop() {
+  receiving_.store(true);
   try {
     while (link_.RecvPacket()) {
       const insim::Bytes p = link_.Packet();
@@ -96,6 +98,7 @@ void ISApp::ReceiveLoop() {
   }
   // The tick thread may be the only one left: make sure it ends too.
   Stop();
+  receiving_.store(false);
 }
 
 void ISApp::DispatchPacket(insim::Bytes p) {
@@ -174,6 +177,11 @@ void ISApp::TickLoop() {
     while (!stopped()) {
       Tick(platform_.timer.Now());
       deadline += kTickPeriod;
+      // Late ticks are made up, but after a stall (a suspended machine, a
+      // debugger) catching up would run thousands of ticks back to back and
+      // flood LFS with light packets: start the rhythm again from now.
+      const Nanos now = platform_.timer.Now();
+      if (now - deadline > kMaxTickLag) deadline = now;
       platform_.timer.SleepUntil(deadline);
     }
   } catch (const std::exception& e) {
@@ -181,8 +189,11 @@ void ISApp::TickLoop() {
   } catch (...) {
     out_ << "TickLoop: Unknown exception\n" << std::endl;
   }
-  // The receive thread would otherwise wait for LFS for ever.
   Stop();
+  // The receive thread would otherwise wait for LFS for ever. Shutting the
+  // socket down wakes its read here and under Wine; asking LFS to close the
+  // connection also ends it where a blocked read waits for the peer.
+  if (receiving_.load()) link_.CloseInSim();
   link_.Shutdown();
 }
 

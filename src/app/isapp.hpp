@@ -34,6 +34,11 @@ class ISApp {
   int Connect() { return link_.Connect(); }
   void ReceiveLoop();
   void TickLoop();
+  // Ends both threads from outside them, as a failure inside either would.
+  void StopAndShutdown() {
+    Stop();
+    link_.Shutdown();
+  }
   void Tick(Nanos now);
   void DispatchPacket(insim::Bytes packet);
 
@@ -63,6 +68,7 @@ class ISApp {
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};
+  std::atomic<bool> receiving_{false};
   platform::Platform& platform_;
   std::ostream& out_;
   std::ostream& err_;

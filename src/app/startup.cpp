@@ -59,7 +59,7 @@ void RunConnection(ISApp& app) {
   try {
     tick = std::thread(&ISApp::TickLoop, &app);
   } catch (...) {
-    app.link().Shutdown();
+    app.StopAndShutdown();  // stopped first, so the end of the link is not reported as LFS's
     receive.join();
     throw;
   }

@@ -99,9 +99,13 @@ void InSimLink::SendPacket(std::span<const std::uint8_t> packet) {
   const std::uint8_t size = packet.size() > 0 ? packet[0] : 0;
   const std::uint8_t type = packet.size() > 1 ? packet[1] : 0;
   const std::size_t n = std::size_t(size) * sizeUnit_;
-  if (size == 0 || type == 0 || n > packet.size()) {
+  if (size == 0 || type == 0) {
     throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) + "] or type [" +
                              std::to_string(type) + "] is empty");
+  }
+  if (n > packet.size()) {
+    throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) + "] is more than the " +
+                             std::to_string(packet.size()) + " bytes given");
   }
   std::lock_guard lock(sendLock_);
   WriteLocked(packet.data(), n);
@@ -225,6 +229,13 @@ void InSimLink::SendPingIfIdle(std::uint8_t reqi, Nanos now) {
 void InSimLink::PingAnswered(std::uint8_t reqi) {
   std::uint8_t expected = reqi;
   pingOutstanding_.compare_exchange_strong(expected, 0);
+}
+
+void InSimLink::CloseInSim() noexcept {
+  try {
+    SendTiny(0, tiny::kClose);
+  } catch (...) {
+  }
 }
 
 void InSimLink::Shutdown() {

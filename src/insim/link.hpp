@@ -56,6 +56,9 @@ class InSimLink : public PacketSink {
 
   // Ends a blocking read on another thread.
   void Shutdown();
+  // Asks LFS to close the connection (TINY_CLOSE); a link already broken is
+  // left as it is.
+  void CloseInSim() noexcept;
 
   // Ping bookkeeping: the tick thread writes it, the receive thread clears it.
   std::uint8_t pingOutstanding() const { return pingOutstanding_.load(); }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <stdexcept>
 #include <sstream>
 
 #include "support/fake_platform.hpp"
@@ -13,17 +15,42 @@ namespace {
 
 using testing::ByteVec;
 constexpr Nanos kSecond = 1'000'000'000;
+constexpr Nanos kMs = 1'000'000;
+
+// Time moves only when the program sleeps, and jumps once when told to; the
+// script ends the tick loop by failing a sleep.
+class ScriptedTimer : public platform::Timer {
+ public:
+  void BeginPeriod(unsigned) override {}
+  Nanos Now() override { return now_.load(); }
+  void SleepFor(Nanos d) override { now_ += d; }
+  void SleepUntil(Nanos deadline) override {
+    if (deadline < now_.load()) ++lateSleeps;
+    if (deadline > now_.load()) now_.store(deadline);
+    if (++sleeps == jumpAt) now_ += jump;
+    if (sleeps >= lastSleep) throw std::runtime_error("end of script");
+  }
+  int sleeps = 0, lateSleeps = 0, jumpAt = -1, lastSleep = 1000;
+  Nanos jump = 0;
+
+ private:
+  std::atomic<Nanos> now_{1000 * kSecond};
+};
 
 
 // A connected ISApp whose threads are not started: the test plays both.
 class ISAppTest : public ::testing::Test {
  protected:
-  void Connect() {
+  void Connect(platform::Platform* platform = nullptr) {
     config_.insimPort = lfs_.port();
-    app_ = std::make_unique<ISApp>(config_, platform_, out_, err_);
+    app_ = std::make_unique<ISApp>(config_, platform ? *platform : platform_, out_, err_);
     ASSERT_EQ(app_->Connect(), 0);
     lfs_.Accept();
     lfs_.ReadPacket(1);  // IS_ISI
+  }
+  platform::Platform WithTimer(platform::Timer& timer) {
+    return {fakes_.keyboard, fakes_.window, fakes_.gameInput, timer,
+            fakes_.console,  fakes_.shell,  fakes_.https,     fakes_.registry};
   }
   void Dispatch(ByteVec packet) { app_->DispatchPacket(packet); }
   static ByteVec Ver(std::uint8_t insimVer, std::uint8_t reqi = 1) {
@@ -118,7 +145,7 @@ TEST_F(ISAppTest, EachTickReadsTheBoundKeysIntoTheControlWord) {
   EXPECT_EQ(app_->controlWord(), 1u << fn::kHazards);
 }
 
-TEST_F(ISAppTest, TheTickThreadEndsTheReceiveThreadWhenItStops) {
+TEST_F(ISAppTest, AFailedReadStopsTheTickThreadToo) {
   Connect();
   std::thread receive(&ISApp::ReceiveLoop, app_.get());
   std::thread tick(&ISApp::TickLoop, app_.get());
@@ -130,6 +157,39 @@ TEST_F(ISAppTest, TheTickThreadEndsTheReceiveThreadWhenItStops) {
   EXPECT_TRUE(app_->stopped());
   EXPECT_NE(out_.str().find("InSim protocol error"), std::string::npos) << out_.str();
 }
+
+TEST_F(ISAppTest, AFailedTickClosesInSimAndEndsTheReceiveThreadQuietly) {
+  ScriptedTimer timer;
+  timer.lastSleep = 5;
+  platform::Platform withTimer = WithTimer(timer);
+  Connect(&withTimer);
+  std::thread receive(&ISApp::ReceiveLoop, app_.get());
+  lfs_.Write({4, 3, 0, 0});
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 0, 0}));  // the receive thread is reading
+  std::thread tick(&ISApp::TickLoop, app_.get());
+  EXPECT_EQ(lfs_.ReadPacket(1), (ByteVec{4, 3, 0, 2}));  // TINY_CLOSE, while LFS stays connected
+  tick.join();
+  receive.join();
+  EXPECT_EQ(out_.str(), "TickLoop: Exception: end of script\n");
+  EXPECT_EQ(err_.str(), "");
+}
+
+// Runs the tick loop through a jump of the clock; how many ticks then ran late.
+class TickRhythmTest : public ISAppTest, public ::testing::WithParamInterface<std::pair<Nanos, int>> {};
+
+TEST_P(TickRhythmTest, LateTicksAreMadeUpButAStallIsNot) {
+  ScriptedTimer timer;
+  timer.jumpAt = 100;
+  timer.jump = GetParam().first;
+  timer.lastSleep = 300;
+  platform::Platform withTimer = WithTimer(timer);
+  Connect(&withTimer);
+  app_->TickLoop();
+  EXPECT_EQ(timer.lateSleeps, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jumps, TickRhythmTest,
+                         ::testing::Values(std::pair{50 * kMs, 4}, std::pair{10 * kSecond, 0}));
 
 TEST_F(ISAppTest, LfsClosingBeforeItsVersionAsksToCheckLfs) {
   Connect();

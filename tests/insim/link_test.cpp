@@ -170,6 +170,8 @@ TEST_F(LinkTest, RefusesToSendAPacketWithoutSizeOrType) {
   } catch (const std::runtime_error& e) {
     EXPECT_STREQ(e.what(), "SendPacket Error: size [0] or type [3] is empty");
   }
+  // A Size claiming more bytes than were given must not read past them.
+  EXPECT_THROW(link_.SendPacket(ByteVec{8, 3, 0, 0}), std::runtime_error);
 }
 
 TEST_F(LinkTest, PingsOnlyAfterTenSecondsOfSilenceAndOnlyOnce) {
