@@ -113,8 +113,11 @@ struct ReadState {
 void HandleLine(std::string_view s, ReadState& st, Config& cfg, BindingList& read) {
   if (s.empty()) return;
   if (s.size() < 3 || s[1] != ':') {
+    // The whole file then counts as unreadable; say which line made it so.
     st.failed = true;
-    return;
+    constexpr std::size_t kShown = 60;
+    throw std::runtime_error("not a setting: " + std::string(s.substr(0, kShown)) +
+                             (s.size() > kShown ? "..." : ""));
   }
   if (s.size() == 3) {
     switch (s[0]) {
@@ -227,6 +230,8 @@ int ReadConfig(Config& cfg, std::istream& in, std::ostream& err) {
   int number = 0;
   while (in.good() && ReadLine(in, raw, tooLong)) {
     ++number;
+    // Some editors start a UTF-8 file with a byte-order mark.
+    if (number == 1 && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
     if (tooLong) {
       Report(err, number, "line too long, skipped");
       continue;

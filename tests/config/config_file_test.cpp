@@ -205,6 +205,7 @@ TEST(ReadConfig, ClassifiesLines) {
     int rc;
     std::uint32_t behaviour, active, category, lights;
     std::vector<int> optionsOn;
+    const char* error = "";
   } const cases[] = {
       {"m:1\n", 0, 1, 1, 0, 0, {}},
       {"m:6\n", 0, 0, 0, 0, 0, {}},          // 5 to 7 become 0
@@ -214,10 +215,11 @@ TEST(ReadConfig, ClassifiesLines) {
       {"l:3\n", 0, 0, 0, 0, 3, {}},          // a lights line alone is enough
       {"M:2\nc:1\n", 1, 0, 2, 1, 0, {}},     // no m or l line
       {"\n   \n\t m:2 \t\r\n\n", 0, 2, 2, 0, 0, {}},
-      {"m:1\n# comment\n", 1, 1, 1, 0, 0, {}},
-      {"m:1\nx\n", 1, 1, 1, 0, 0, {}},
-      {"m:1\nab\n", 1, 1, 1, 0, 0, {}},
-      {"m:1\nlights=1\n", 1, 1, 1, 0, 0, {}},
+      {"m:1\n# comment\n", 1, 1, 1, 0, 0, {}, "Error reading config at line: 2: not a setting: # comment\n"},
+      {"m:1\nx\n", 1, 1, 1, 0, 0, {}, "Error reading config at line: 2: not a setting: x\n"},
+      {"m:1\nab\n", 1, 1, 1, 0, 0, {}, "Error reading config at line: 2: not a setting: ab\n"},
+      {"m:1\nlights=1\n", 1, 1, 1, 0, 0, {}, "Error reading config at line: 2: not a setting: lights=1\n"},
+      {"\xEF\xBB\xBFm:1\n", 0, 1, 1, 0, 0, {}},  // a byte-order mark from the editor
       {"m:1\no:3:1\n", 0, 1, 1, 0, 0, {}},   // option lines need a version
       {"v:1\nm:1\no:3:1\no:8:1\no:9:1x\n", 0, 1, 1, 0, 0, {3, 8, 9}},
       {"v:2\nm:1\no:3:2\no:4:\n", 0, 1, 1, 0, 0, {}},
@@ -231,7 +233,7 @@ TEST(ReadConfig, ClassifiesLines) {
     cfg.modeCategory = 3;  // without a c line the category is 0
     std::string err;
     EXPECT_EQ(ReadText(cfg, c.text, &err), c.rc);
-    EXPECT_EQ(err, "");
+    EXPECT_EQ(err, c.error);
     EXPECT_EQ(cfg.sirenBehaviour, c.behaviour);
     EXPECT_EQ(cfg.activeSirenMode, c.active);
     EXPECT_EQ(cfg.modeCategory, c.category);
@@ -301,6 +303,8 @@ TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaults) {
   Config partial;
   out.str("");
   EXPECT_FALSE(LoadStartupConfig(partial, out, err));
+  EXPECT_EQ(err.str(), "Error reading config at line: 7: not a setting: # note\n");
+  err.str("");
   EXPECT_EQ(partial.bindings, (BindingList{Keys(fn::kLights, {0x22}), Keys(fn::kSiren, {0x21})}));
   EXPECT_EQ(partial.sirenBehaviour, 0u);
   EXPECT_EQ(partial.activeSirenMode, 0u);

@@ -11,6 +11,8 @@ namespace bnx::platform::fake {
 // DirectInput in memory: the test plugs and unplugs controllers, presses their
 // buttons and pushes their hats. A device opened before its controller was
 // unplugged fails Poll, Acquire and GetState until it is plugged in again.
+// Not synchronised: drive it from the thread that polls it (tests call Tick
+// themselves), unlike FakeKeyboard, which may be held from any thread.
 struct FakeCounters;
 
 class FakeGameInput : public GameInput {
