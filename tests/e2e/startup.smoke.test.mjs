@@ -1,9 +1,40 @@
 // Start-up against no LFS at all, and the version-9 upgrade at start.
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
 import { describe, test } from 'node:test';
 import { SKIP, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
+
+// What the program prints before it first connects, after the Windows line and
+// without the timer note (a loaded machine may oversleep).
+async function startupText(ctx) {
+  const app = ctx.startApp();
+  const connecting = await app.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
+  const text = app.stdout.slice(0, connecting.end).replace(/\r\n/g, '\n');
+  return text.slice(text.indexOf('\n') + 1).replace(/Timer test: 10ms took [0-9.e+-]+ms\.\n/, '');
+}
+
+const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\n'
+  + 'For full instructions, see the readme or the website.\n\n';
+
+test('start-up without Beaconix.cfg: defaults and their keys, then help', opts, async (t) => {
+  const ctx = await setup(t, { host: false });
+  const text = await startupText(ctx);
+  assert.match(text, /^\n {3}Beaconix v2\.4[^\n]*\n/);
+  assert.equal(text.slice(text.indexOf('\nLoading Config')),
+    '\nLoading Config... Failed. Loading defaults.\nType "/o bnx config" ingame to customise.\n'
+    + 'Lights: PageDown\nSirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n'
+    + HELP + T.connecting(ctx.port));
+});
+
+test('start-up with a readable Beaconix.cfg: no default-key lines', opts, async (t) => {
+  const ctx = await setup(t, { host: false });
+  fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:2\nk:lights:34\n');
+  const text = await startupText(ctx);
+  assert.equal(text.slice(text.indexOf('\nLoading Config')), '\nLoading Config... \n' + HELP + T.connecting(ctx.port));
+});
 
 describe('no LFS listening at start', () => {
   for (const [how, finish] of [
