@@ -175,12 +175,12 @@ void ISApp::TickLoop() {
     platform_.timer.SleepFor(100 * kMs);
     Nanos deadline = platform_.timer.Now();
     while (!stopped()) {
-      Tick(platform_.timer.Now());
+      const Nanos now = platform_.timer.Now();
+      Tick(now);
       deadline += kTickPeriod;
       // Late ticks are made up, but after a stall (a suspended machine, a
       // debugger) catching up would run thousands of ticks back to back and
       // flood LFS with light packets: start the rhythm again from now.
-      const Nanos now = platform_.timer.Now();
       if (now - deadline > kMaxTickLag) deadline = now;
       platform_.timer.SleepUntil(deadline);
     }
