@@ -60,6 +60,9 @@ struct LightState {
   std::uint32_t horn = 0;   // horn number last sent
   std::uint32_t siren = 0;  // 0 off, 1 fast (Yelp), 2 slow (Wail)
   bool flashing = false;
+  // The hazards on now were switched on by the Classic pattern, not the player.
+  bool patternHazards = false;
+  std::uint32_t patternLightsMode = 0;  // the lights mode the pattern last ran with
   std::uint32_t savedHeadlights = 0;
   std::int32_t patternCounter = 0;
   std::int32_t blinkCounter = -1;
@@ -72,6 +75,9 @@ struct SirenState {
   bool engaged = false;
   Nanos pressTime = 0, previousPressTime = 0;
   bool longPressHandled = false;
+  // The key's current press was seen going down; one that went down while
+  // input was ignored is no press, and neither its hold nor its release counts.
+  bool pressSeen = false;
   bool lastPressWasTap = false;
   bool offByDoubleTap = false;
   Nanos piercerStart = 0;
@@ -126,6 +132,8 @@ class Engine {
   void HeadlightKeys(std::uint32_t& lights);
   void OtherLightKeys(std::uint32_t& lights);
   void BlinkIndicators();
+  bool PatternHazardsApply() const;
+  void LeavePattern(std::uint32_t& lights, std::uint32_t oldMode);
 
   // siren.cpp
   void SirenKey(std::uint32_t& switches, Nanos now);
@@ -134,6 +142,7 @@ class Engine {
   void BullhornKey(std::uint32_t& switches);
   void BullhornRelease(std::uint32_t& switches);
   void SirenShutDown(std::uint32_t& switches);
+  void ResumeTone(std::uint32_t& switches);
   void PiercerTimeout(std::uint32_t& switches, Nanos now);
 
   // patterns.cpp

@@ -91,6 +91,8 @@ void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint3
     SirenKey(switches, now);
     BullhornKey(switches);
   }
+  // Up in this tick, seen or not: the next press is a new one.
+  if ((controlWord & Bit(fn::kSiren)) == 0) siren_.pressSeen = false;
   SirenShutDown(switches);
   PiercerTimeout(switches, now);
 
@@ -102,11 +104,20 @@ void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint3
         StartFlashingLights();
     }
     if (light_.flashing) {
+      // The mode may have changed between ticks (chat command, lights screen).
+      if (light_.patternLightsMode != config_.lightsMode) {
+        LeavePattern(lights, light_.patternLightsMode);
+        light_.patternLightsMode = config_.lightsMode;
+      }
       PatternStep(lights);
       if (++light_.patternCounter >= kPatternCycle) light_.patternCounter = 0;
     }
   } else if (light_.flashing) {
     StopFlashingLights(lights);
+  }
+  if (light_.patternHazards && !PatternHazardsApply()) {
+    if (light_.indicators == ind::kHazard) WriteIndicators(lights, ind::kOff);
+    light_.patternHazards = false;
   }
 
   if (!inputIgnored) {
@@ -147,6 +158,7 @@ void Engine::OtherLightKeys(std::uint32_t& lights) {
   auto toggle = [&](std::uint32_t state) {
     WriteIndicators(lights, light_.indicators == state ? ind::kOff : state);
     light_.blinkCounter = 0;
+    light_.patternHazards = false;
   };
   if (Pressed(Bit(fn::kLeftIndicator)))
     toggle(ind::kLeft);
@@ -192,7 +204,23 @@ void Engine::StartFlashingLights() {
   light_.flashing = true;
   light_.patternCounter = 0;
   light_.savedHeadlights = light_.headlights;
+  light_.patternLightsMode = config_.lightsMode;
   hud_.SetLightBar(LightBar::kLeft);
+}
+
+bool Engine::PatternHazardsApply() const {
+  return light_.flashing && config_.lightsMode == 0 &&
+         (Option(opt::kHazardsWithLights) || Mode() == 5);
+}
+
+// Switches off what the previous mode's pattern drives and the new one may not.
+void Engine::LeavePattern(std::uint32_t& lights, std::uint32_t oldMode) {
+  if (oldMode == 1 || oldMode == 3) {
+    if (light_.frontFog) WriteFrontFog(lights, false);
+    if (light_.rearFog) WriteRearFog(lights, false);
+  }
+  const bool ownsExtra = oldMode == 2 || oldMode == 3 || (oldMode == 1 && Option(opt::kExtraInLights));
+  if (ownsExtra && light_.extra) WriteExtra(lights, false);
 }
 
 void Engine::StopFlashingLights(std::uint32_t& lights) {

@@ -104,11 +104,17 @@ void Engine::ClassicStep(std::uint32_t& lights, std::int32_t step) {
   if (onStep && light_.headlights != head::kFull) {
     WriteHeadlights(lights, head::kFull);
     hud_.SetLightBar(LightBar::kLeft);
-    if (hazards) WriteIndicators(lights, ind::kOff);
+    if (hazards) {
+      WriteIndicators(lights, ind::kOff);
+      light_.patternHazards = false;
+    }
   } else if (offStep && light_.headlights == head::kFull) {
     WriteHeadlights(lights, head::kOff);
     hud_.SetLightBar(LightBar::kRight);
-    if (hazards) WriteIndicators(lights, ind::kHazard);
+    if (hazards) {
+      WriteIndicators(lights, ind::kHazard);
+      light_.patternHazards = true;
+    }
   }
 }
 

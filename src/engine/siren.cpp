@@ -21,10 +21,15 @@ void Engine::SirenKey(std::uint32_t& switches, Nanos now) {
   if (Pressed(kSirenBit)) {
     siren_.previousPressTime = siren_.pressTime;
     siren_.pressTime = now;
+    siren_.pressSeen = true;
+    // A release missed while input was ignored must not spoil this press.
+    siren_.longPressHandled = false;
     WritePlainHorn(switches);
     if (flashWithHorn && !light_.flashing) WriteFlash(switches, true);
     return;
   }
+
+  if (!siren_.pressSeen) return;
 
   if (Held(kSirenBit)) {
     if (siren_.longPressHandled || now - siren_.pressTime <= kHoldThreshold) return;
@@ -48,7 +53,12 @@ void Engine::SirenKey(std::uint32_t& switches, Nanos now) {
     } else {
       // A piercer started by this press outlives it.
       if (light_.horn != horn::kPiercer) WriteHorn(switches, horn::kOff);
-      if (!light_.flashing && light_.flash && flashWithHorn) WriteFlash(switches, false);
+      if (light_.flash && flashWithHorn) WriteFlash(switches, false);
+      // A press that cut a piercer burst leaves the siren silent: the tone
+      // the HUD still shows comes back, as after a tap.
+      if (siren_.engaged && light_.horn == horn::kOff && light_.siren == siren::kOff &&
+          !siren_.bullhornDown)
+        ResumeTone(switches);
       siren_.lastPressWasTap = false;
     }
     siren_.longPressHandled = false;
@@ -65,7 +75,7 @@ void Engine::StartPiercerBurst(std::uint32_t& switches, Nanos now) {
 
 void Engine::TapRule(std::uint32_t& switches, Nanos now) {
   const std::uint32_t mode = Mode();
-  if (!light_.flashing && light_.flash && Option(opt::kFlashWithHorn)) WriteFlash(switches, false);
+  if (light_.flash && Option(opt::kFlashWithHorn)) WriteFlash(switches, false);
 
   if (!siren_.engaged) {
     if (SirensAllowed(mode)) {
@@ -116,14 +126,18 @@ void Engine::TapRule(std::uint32_t& switches, Nanos now) {
     siren_.offByDoubleTap = false;
   } else {
     WriteHorn(switches, horn::kOff);
-    switch (siren_.tone) {
-      case tone::kNone: WriteSiren(switches, siren::kOff); break;
-      case tone::kWail: WriteSiren(switches, siren::kSlow); break;
-      case tone::kYelp: WriteSiren(switches, siren::kFast); break;
-      default: WritePiercer(switches); break;  // ends when its old time runs out
-    }
+    ResumeTone(switches);
   }
   siren_.lastPressWasTap = true;
+}
+
+void Engine::ResumeTone(std::uint32_t& switches) {
+  switch (siren_.tone) {
+    case tone::kNone: WriteSiren(switches, siren::kOff); break;
+    case tone::kWail: WriteSiren(switches, siren::kSlow); break;
+    case tone::kYelp: WriteSiren(switches, siren::kFast); break;
+    default: WritePiercer(switches); break;  // ends when its old time runs out
+  }
 }
 
 void Engine::BullhornKey(std::uint32_t& switches) {
@@ -146,8 +160,9 @@ void Engine::BullhornKey(std::uint32_t& switches) {
 void Engine::BullhornRelease(std::uint32_t& switches) {
   siren_.bullhornDown = false;
   WriteHorn(switches, horn::kOff);
-  // A mode without sirens brings nothing back.
-  if (SirensAllowed(Mode())) {
+  // A mode without sirens brings nothing back, nor does a siren the player
+  // switched off, or on again, while the bullhorn sounded.
+  if (SirensAllowed(Mode()) && siren_.engaged && light_.siren == siren::kOff) {
     const bool interrupts = Option(opt::kBullhornInterrupts);
     switch (siren_.restoreAfterBullhorn) {
       case 1: if (interrupts) WriteSiren(switches, siren::kSlow); break;
@@ -156,7 +171,7 @@ void Engine::BullhornRelease(std::uint32_t& switches) {
       default: break;
     }
   }
-  if (Option(opt::kFlashWithHorn) && !light_.flashing && light_.flash) WriteFlash(switches, false);
+  if (Option(opt::kFlashWithHorn) && light_.flash) WriteFlash(switches, false);
 }
 
 void Engine::SirenShutDown(std::uint32_t& switches) {

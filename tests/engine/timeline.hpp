@@ -1,9 +1,9 @@
 #pragma once
 // Drives the engine tick by tick (10 ms) from a script of key presses and
-// releases at given milliseconds; records every tick and every HUD call.
+// releases at given milliseconds; records every tick and the HUD calls.
 #include <algorithm>
 #include <functional>
-#include <ostream>
+#include <string>
 #include <vector>
 
 #include "engine/engine.hpp"
@@ -11,39 +11,35 @@
 
 namespace bnx::engine::test {
 
-struct HudCall {
-  enum Kind { kBar, kLabel, kShowLeft, kShowRight, kHide } kind;
-  std::uint32_t arg;  // LightBar, tone or ClickID
-  int ms;
-  bool operator==(const HudCall& o) const { return kind == o.kind && arg == o.arg && ms == o.ms; }
-};
-
-inline std::ostream& operator<<(std::ostream& os, const HudCall& c) {
-  static const char* const kNames[] = {"Bar", "Label", "ShowLeft", "ShowRight", "Hide"};
-  return os << kNames[c.kind] << "(" << c.arg << ")@" << c.ms;
-}
-
+// Each HUD call as a short token: "B1" bar, "T2" siren label, "<" and ">"
+// arrows shown, "x3" arrow hidden.
 class RecordingHud : public HudOutput {
  public:
-  std::vector<HudCall> calls;
+  struct Call {
+    int ms;
+    std::string token;
+  };
+  std::vector<Call> calls;
   int ms = 0;
-  void SetLightBar(LightBar bar) override { calls.push_back({HudCall::kBar, static_cast<std::uint32_t>(bar), ms}); }
-  void SetSirenLabel(std::uint32_t tone) override { calls.push_back({HudCall::kLabel, tone, ms}); }
-  void ShowLeftArrow() override { calls.push_back({HudCall::kShowLeft, 3, ms}); }
-  void ShowRightArrow() override { calls.push_back({HudCall::kShowRight, 4, ms}); }
-  void HideArrow(std::uint8_t id) override { calls.push_back({HudCall::kHide, id, ms}); }
-  std::vector<HudCall> At(int at) const {
-    std::vector<HudCall> out;
+  void SetLightBar(LightBar bar) override { Add("B" + std::to_string(static_cast<int>(bar))); }
+  void SetSirenLabel(std::uint32_t tone) override { Add("T" + std::to_string(tone)); }
+  void ShowLeftArrow() override { Add("<"); }
+  void ShowRightArrow() override { Add(">"); }
+  void HideArrow(std::uint8_t id) override { Add("x" + std::to_string(id)); }
+  // "ms:token" for every call but the light bar's, space-separated.
+  std::string Script() const {
+    std::string out;
     for (const auto& c : calls)
-      if (c.ms == at) out.push_back(c);
+      if (c.token[0] != 'B') out += (out.empty() ? "" : " ") + std::to_string(c.ms) + ":" + c.token;
     return out;
   }
-  std::vector<HudCall> Of(HudCall::Kind kind) const {
-    std::vector<HudCall> out;
-    for (const auto& c : calls)
-      if (c.kind == kind) out.push_back(c);
-    return out;
+  int Bars(int at) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [at](const Call& c) { return c.ms == at && c.token[0] == 'B'; }));
   }
+
+ private:
+  void Add(std::string token) { calls.push_back({ms, std::move(token)}); }
 };
 
 struct Frame {
@@ -60,30 +56,22 @@ class Timeline {
  public:
   explicit Timeline(Config c = {}) : config(std::move(c)), engine(config, hud) {}
   Timeline(const Timeline&) = delete;  // the engine refers to our config and HUD
-  Timeline& operator=(const Timeline&) = delete;
 
+  // Actions run before the tick at `ms`, as a change from another thread would.
   Timeline& At(int ms, std::function<void()> action) {
     events_.push_back({ms, std::move(action)});
     std::stable_sort(events_.begin() + static_cast<std::ptrdiff_t>(next_), events_.end(),
                      [](const Event& a, const Event& b) { return a.ms < b.ms; });
     return *this;
   }
-  Timeline& Press(ControlFunction f, int ms) {
-    return At(ms, [this, f] { word_ |= 1u << f; });
-  }
-  Timeline& Release(ControlFunction f, int ms) {
-    return At(ms, [this, f] { word_ &= ~(1u << f); });
-  }
+  Timeline& Press(ControlFunction f, int ms) { return At(ms, [this, f] { word_ |= 1u << f; }); }
+  Timeline& Release(ControlFunction f, int ms) { return At(ms, [this, f] { word_ &= ~(1u << f); }); }
   Timeline& Hold(ControlFunction f, int from, int to) { return Press(f, from).Release(f, to); }
   Timeline& Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
   Timeline& Ignore(int from, int to) {
     return At(from, [this] { ignored_ = true; }).At(to, [this] { ignored_ = false; });
   }
-  Timeline& Mode(int ms, std::uint32_t mode) {
-    return At(ms, [this, mode] { config.activeSirenMode = mode; });
-  }
 
-  // Runs every tick up to and including the one at `ms`.
   Timeline& RunTo(int ms) {
     for (; now_ <= ms; now_ += 10) {
       while (next_ < events_.size() && events_[next_].ms <= now_) events_[next_++].action();
@@ -94,13 +82,11 @@ class Timeline {
     }
     return *this;
   }
-
   const Frame& F(int ms) {
     RunTo(ms);
     return frames.at(static_cast<std::size_t>(ms / 10));
   }
   const LightState& L(int ms) { return F(ms).light; }
-  const SirenState& S(int ms) { return F(ms).siren; }
 
   Config config;
   RecordingHud hud;
