@@ -1,78 +1,119 @@
-// The engine as timelines: each row is a configuration, a script of key
-// presses, mode changes and ignored spans, and what the car and the HUD must
-// show at given ticks.
+// The engine as timelines, run tick by tick (10 ms): each row is a
+// configuration, a script of key holds, mode changes and ignored spans, and
+// what the car and the HUD must show at given ticks.
 #include <gtest/gtest.h>
 
-#include "engine/timeline.hpp"
-#include "platform/fake/window.hpp"
+#include <algorithm>
+#include <functional>
+
+#include "engine/engine.hpp"
+#include "input/binding.hpp"
 
 namespace bnx::engine::test {
 namespace {
 
-enum Field { kHorn, kSiren, kTone, kHead, kInd, kFlash, kFront, kRear, kExtra, kFlashing, kEngaged,
-             kOffByDT, kSaved, kSwitches, kLights, kBlink, kCounter, kBar, kBars };
-constexpr const char* kFieldNames[] = {"horn", "siren", "tone", "head", "ind", "flash", "front",
-                                       "rear", "extra", "flashing", "engaged", "offByDT", "saved",
-                                       "switches", "lights", "blink", "counter", "bar", "bars"};
-
-// `value` at tick `ms`, or at every tick from `ms` to `to`.
-struct Check {
-  int ms;
-  Field field;
-  std::int64_t value;
-  int to = 0;
+// Each HUD call as a tick and a short token: "B1" light bar, "T2" siren label,
+// "<" and ">" arrows shown, "x3" arrow hidden.
+class RecordingHud : public HudOutput {
+ public:
+  std::vector<std::pair<int, std::string>> calls;
+  int ms = 0;
+  void SetLightBar(LightBar bar) override { calls.push_back({ms, "B" + std::to_string(static_cast<int>(bar))}); }
+  void SetSirenLabel(std::uint32_t tone) override { calls.push_back({ms, "T" + std::to_string(tone)}); }
+  void ShowLeftArrow() override { calls.push_back({ms, "<"}); }
+  void ShowRightArrow() override { calls.push_back({ms, ">"}); }
+  void HideArrow(std::uint8_t id) override { calls.push_back({ms, "x" + std::to_string(id)}); }
+  // "ms:token" for every call but the light bar's, space-separated.
+  std::string Script() const {
+    std::string out;
+    for (const auto& [at, token] : calls)
+      if (token[0] != 'B') out += (out.empty() ? "" : " ") + std::to_string(at) + ":" + token;
+    return out;
+  }
 };
 
-struct Ev {
-  char op;  // t tap, h hold, p press, r release, i ignore, m siren mode, l lights mode
-  int arg, ms, to;
+struct Frame { std::uint32_t switches, lights; LightState light; SirenState siren; };
+
+class Timeline {
+ public:
+  explicit Timeline(Config c = {}) : config(std::move(c)), engine(config, hud) {}
+  Timeline(const Timeline&) = delete;  // the engine refers to our config and HUD
+
+  // Actions run before the tick at `ms`, as a change from another thread would.
+  Timeline& At(int ms, std::function<void()> action) {
+    events_.push_back({ms, std::move(action)});
+    std::stable_sort(events_.begin() + static_cast<std::ptrdiff_t>(next_), events_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return *this;
+  }
+  Timeline& Hold(ControlFunction f, int from, int to) {
+    return At(from, [this, f] { word_ |= 1u << f; }).At(to, [this, f] { word_ &= ~(1u << f); });
+  }
+  Timeline& Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
+  Timeline& Ignore(int from, int to) {
+    return At(from, [this] { ignored_ = true; }).At(to, [this] { ignored_ = false; });
+  }
+
+  Timeline& RunTo(int ms) {
+    constexpr Nanos kBase = 1000 * 1000 * kMilli;  // far from zero, as a steady clock is
+    for (; now_ <= ms; now_ += 10) {
+      while (next_ < events_.size() && events_[next_].first <= now_) events_[next_++].second();
+      hud.ms = now_;
+      std::uint32_t switches = 0, lights = 0;
+      engine.LightsTick(word_, ignored_, switches, lights, kBase + now_ * kMilli);
+      frames.push_back({switches, lights, engine.light(), engine.sirenState()});
+    }
+    return *this;
+  }
+  const Frame& F(int ms) { return RunTo(ms).frames.at(static_cast<std::size_t>(ms / 10)); }
+
+  Config config;
+  RecordingHud hud;
+  Engine engine;
+  std::vector<Frame> frames;
+
+ private:
+  std::vector<std::pair<int, std::function<void()>>> events_;
+  std::size_t next_ = 0;
+  std::uint32_t word_ = 0;
+  bool ignored_ = false;
+  int now_ = 0;
 };
-constexpr Ev Tap(ControlFunction f, int ms) { return {'h', f, ms, ms + 50}; }
+
+inline Config WithOptions(std::initializer_list<int> options, std::uint32_t sirenMode = 0, std::uint32_t lightsMode = 0) {
+  Config c;
+  for (int o : options) c.options[static_cast<std::size_t>(o)] = true;
+  c.activeSirenMode = sirenMode;
+  c.lightsMode = lightsMode;
+  return c;
+}
+
+enum Field { kHorn, kSiren, kTone, kHead, kInd, kFlash, kFront, kRear, kExtra, kFlashing, kEngaged, kOffByDT, kSaved,
+             kSwitches, kLights, kBlink, kCounter, kBar, kBars };
+constexpr const char* kFieldNames[] = {"horn", "siren", "tone", "head", "ind", "flash", "front", "rear", "extra", "flashing",
+                                       "engaged", "offByDT", "saved", "switches", "lights", "blink", "counter", "bar", "bars"};
+
+struct Check { int ms; Field field; std::int64_t value; int to = 0; };  // at `ms`, or every tick from `ms` to `to`
+struct Ev { char op; int arg, ms, to; };  // h hold a key, i ignore input, m siren mode, l lights mode
 constexpr Ev Hold(ControlFunction f, int ms, int to) { return {'h', f, ms, to}; }
-constexpr Ev Press(ControlFunction f, int ms) { return {'p', f, ms, 0}; }
-constexpr Ev Release(ControlFunction f, int ms) { return {'r', f, ms, 0}; }
+constexpr Ev Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
 constexpr Ev Ignore(int ms, int to) { return {'i', 0, ms, to}; }
 constexpr Ev SirenMode(int ms, int mode) { return {'m', mode, ms, 0}; }
 constexpr Ev LightsMode(int ms, int mode) { return {'l', mode, ms, 0}; }
 
-struct Row {
-  std::string name;
-  Config config;
-  std::vector<Ev> events;
-  std::vector<Check> checks;
-  const char* hud = nullptr;  // every siren label and arrow call, "ms:token"
-};
+// hud: every siren label and arrow call of the run, "ms:token", when not null.
+struct Row { std::string name; Config config; std::vector<Ev> events; std::vector<Check> checks; const char* hud = nullptr; };
 
 std::int64_t Read(Timeline& t, int ms, Field f) {
   const Frame& fr = t.F(ms);
   const LightState& l = fr.light;
-  switch (f) {
-    case kHorn: return l.horn;
-    case kSiren: return l.siren;
-    case kTone: return fr.siren.tone;
-    case kHead: return l.headlights;
-    case kInd: return l.indicators;
-    case kFlash: return l.flash;
-    case kFront: return l.frontFog;
-    case kRear: return l.rearFog;
-    case kExtra: return l.extra;
-    case kFlashing: return l.flashing;
-    case kEngaged: return fr.siren.engaged;
-    case kOffByDT: return fr.siren.offByDoubleTap;
-    case kSaved: return l.savedHeadlights;
-    case kSwitches: return fr.switches;
-    case kLights: return fr.lights;
-    case kBlink: return l.blinkCounter;
-    case kCounter: return l.patternCounter;
-    case kBars: return t.hud.Bars(ms);
-    case kBar: {
-      std::int64_t bar = -1;
-      for (const auto& c : t.hud.calls)
-        if (c.ms == ms && c.token[0] == 'B') bar = c.token[1] - '0';
-      return bar;
-    }
-  }
-  return -2;
+  std::int64_t bar = -1, bars = 0;  // the last light bar text set in the tick, and how often
+  for (const auto& [at, token] : t.hud.calls)
+    if (at == ms && token[0] == 'B') bar = token[1] - '0', ++bars;
+  const std::int64_t values[] = {l.horn, l.siren, fr.siren.tone, l.headlights, l.indicators, l.flash, l.frontFog,
+                                 l.rearFog, l.extra, l.flashing, fr.siren.engaged, fr.siren.offByDoubleTap,
+                                 l.savedHeadlights, fr.switches, fr.lights, l.blinkCounter, l.patternCounter, bar, bars};
+  return values[f];
 }
 
 constexpr ControlFunction S = fn::kSiren, B = fn::kBullhorn, Li = fn::kLights, C = fn::kHeadlightsCycle;
@@ -80,13 +121,10 @@ constexpr int kO0 = opt::kHazardsWithLights, kO1 = opt::kFastYelp, kO3 = opt::kF
               kO4 = opt::kBullhornInterrupts, kO8 = opt::kRunningLights, kO9 = opt::kExtraInLights;
 
 // What each siren mode does with taps, a double tap, holds and the Bullhorn key.
-struct ModeRow {
-  std::uint32_t mode;
-  std::array<std::uint32_t, 4> tones, sirens;        // after four spaced taps
-  std::uint32_t holdHorn, holdSiren, afterHoldHorn;  // long press with the siren on
-  std::uint32_t tapHoldHorn;                         // tap, then long press
-  std::uint32_t bullhornHorn;                        // Bullhorn key held
-};
+// tones and sirens after four spaced taps; the horn and siren during a long press with the siren on, the horn after
+// it; the horn when a tap is followed by a long press; the horn while the Bullhorn key is held.
+struct ModeRow { std::uint32_t mode; std::array<std::uint32_t, 4> tones, sirens; std::uint32_t holdHorn, holdSiren,
+                 afterHoldHorn, tapHoldHorn, bullhornHorn; };
 
 void AddModeRows(std::vector<Row>& rows, const ModeRow& m) {
   const std::string n = "Mode" + std::to_string(m.mode);
@@ -113,23 +151,13 @@ void AddModeRows(std::vector<Row>& rows, const ModeRow& m) {
 }
 
 // One flashing-light pattern: what the car shows at ticks 0, 25, 50 and 75.
-struct Look {
-  std::uint32_t head;
-  bool front, rear, extra;
-  std::uint32_t ind;
-  char bar;  // L, R, or '-' for no light bar call
-};
+struct Look { std::uint32_t head; bool front, rear, extra; std::uint32_t ind; char bar; };  // bar L, R or '-' (no call)
 constexpr Look F(bool front, bool rear, bool extra, std::uint32_t head, char bar) { return {head, front, rear, extra, 0, bar}; }
 constexpr Look Hd(std::uint32_t head, std::uint32_t ind, char bar) { return {head, false, false, false, ind, bar}; }
 
-struct PatternRow {
-  const char* name;
-  std::uint32_t lightsMode;
-  Config config;
-  int sirenTaps;           // 1 Wail, 2 Yelp, 3 Piercer (mode 3)
-  ControlFunction before;  // a key tapped before the lights start
-  std::array<Look, 4> at;
-};
+// Siren taps before the start: 1 Wail, 2 Yelp, 3 Piercer (in mode 3); `before`: a key tapped just before it.
+struct PatternRow { const char* name; std::uint32_t lightsMode; Config config; int sirenTaps; ControlFunction before;
+                    std::array<Look, 4> at; };
 
 void AddPatternRow(std::vector<Row>& rows, PatternRow p) {
   constexpr int kStart = 3000;
@@ -180,8 +208,7 @@ std::vector<Row> Rows() {
       {"BullhornReplacesPiercerWhichKeepsItsStart", WithOptions({}, 1), {Tap(S, 0), Hold(S, 1000, 1300), Hold(B, 2000, 2500)},
        {{2200, kHorn, horn::kBullhorn}, {2500, kHorn, horn::kPiercer}, {6190, kHorn, horn::kPiercer}, {6200, kHorn, 0},
         {6200, kSiren, siren::kSlow}}},
-      {"BullhornReleaseAfterModeChangeSilencesIt", WithOptions({kO4}, 1),
-       {Tap(S, 0), Press(B, 1000), SirenMode(1200, 6), Release(B, 1500)},
+      {"BullhornReleaseAfterModeChangeSilencesIt", WithOptions({kO4}, 1), {Tap(S, 0), Hold(B, 1000, 1500), SirenMode(1200, 6)},
        {{1400, kHorn, horn::kBullhorn}, {1500, kHorn, 0}, {1500, kSiren, 0}}},
       // Modes without sirens
       {"ShutDownSilencesAndClearsTone", {}, {Tap(S, 0), SirenMode(1000, 5)},
@@ -213,20 +240,18 @@ std::vector<Row> Rows() {
        {{0, kFront, 1}, {0, kExtra, 1}, {100, kLights, lcl::kFrontFogChange | lcl::kExtraChange}, {100, kFront, 0, 1500},
         {100, kExtra, 0, 1500}, {1000, kHead, head::kFull}}},
       // Lights keys
-      {"HeadlightsCycle", {}, {Tap(C, 0), Tap(C, 100), Tap(C, 200), Tap(C, 300), Tap(C, 400)},
-       {{0, kHead, 1}, {100, kHead, 2}, {200, kHead, 3}, {300, kHead, 0}, {400, kHead, 1}}},
+      {"HeadlightsCycleAndSameTickLastWriteWins", {}, {Tap(C, 0), Tap(fn::kFullBeam, 0), Tap(C, 100), Tap(C, 200), Tap(C, 300), Tap(C, 400)},
+       {{0, kLights, 0xC0004}, {100, kHead, 0}, {200, kHead, 1}, {300, kHead, 2}, {400, kHead, 3}}},
       {"RunningLightsCycleAndStart", WithOptions({kO8}), {Tap(C, 100), Tap(C, 200), Tap(C, 300), Tap(C, 400), Tap(fn::kDippedBeam, 500)},
        {{0, kHead, 1}, {0, kLights, 0}, {100, kHead, 2}, {200, kHead, 3}, {300, kHead, 1}, {400, kHead, 2}, {500, kHead, 0}}},
       {"DirectHeadlightKeysAndInertFlash", {},
        {Tap(fn::kSidelights, 0), Tap(fn::kSidelights, 100), Tap(fn::kDippedBeam, 200), Tap(fn::kFullBeam, 300),
         Tap(fn::kFullBeam, 400), Tap(fn::kFlash, 500)},
        {{0, kHead, 1}, {100, kHead, 0}, {200, kHead, 2}, {300, kHead, 3}, {400, kHead, 0}, {500, kLights, 0}, {500, kSwitches, 0}}},
-      {"SameTickLastHeadlightWriteWins", {}, {Tap(C, 0), Tap(fn::kFullBeam, 0)}, {{0, kLights, 0xC0004}}},
       {"FogsExtraHornAndIndicatorPriority", {},
        {Tap(fn::kFrontFog, 0), Tap(S, 0), Tap(fn::kRearFog, 100), Tap(fn::kExtra, 100), Tap(fn::kFrontFog, 200),
-        Press(fn::kLeftIndicator, 300), Press(fn::kHazards, 300), Release(fn::kLeftIndicator, 400),
-        Press(fn::kRightIndicator, 500), Press(fn::kLeftIndicator, 500), Release(fn::kLeftIndicator, 600),
-        Release(fn::kRightIndicator, 600), Release(fn::kHazards, 600), Tap(fn::kHazards, 700)},
+        Hold(fn::kLeftIndicator, 300, 400), Hold(fn::kHazards, 300, 600), Hold(fn::kRightIndicator, 500, 600),
+        Hold(fn::kLeftIndicator, 500, 600), Tap(fn::kHazards, 700)},
        {{0, kLights, 0x200020}, {0, kSwitches, 0x10008}, {100, kLights, 0x500050}, {200, kLights, lcl::kFrontFogChange},
         {300, kInd, ind::kLeft}, {500, kInd, 0}, {700, kLights, 0x30001}}},
       {"FlashingLightsOwnTheHeadlights", WithOptions({}, 0, 2),
@@ -237,7 +262,7 @@ std::vector<Row> Rows() {
        {{650, kRear, 1}, {700, kRear, 0}, {700, kFront, 0}, {700, kInd, 0}, {700, kHead, 0}}},
       {"ModeSixStopsAndForbidsFlashingLights", {}, {Tap(Li, 0), SirenMode(300, 6), Tap(Li, 500)},
        {{290, kFlashing, 1}, {300, kFlashing, 0}, {300, kHead, 0}, {500, kFlashing, 0, 600}}},
-      {"KeyHeldWhileFocusReturnsGivesNoPress", {}, {Tap(Li, 0), Ignore(100, 500), Hold(fn::kFrontFog, 200, 700), Press(fn::kFrontFog, 900)},
+      {"KeyHeldWhileFocusReturnsGivesNoPress", {}, {Tap(Li, 0), Ignore(100, 500), Hold(fn::kFrontFog, 200, 700), Hold(fn::kFrontFog, 900, 950)},
        {{490, kHead, 3}, {500, kHead, 0}, {800, kFront, 0}, {900, kFront, 1}}},
       // HUD arrows: shown 49 ticks, hidden 51, also while input is ignored
       {"BlinkRhythm", {}, {Tap(fn::kLeftIndicator, 100), Ignore(200, 2100)}, {{2090, kInd, 1}},
@@ -292,11 +317,8 @@ TEST_P(Timelines, Run) {
   const Row& r = GetParam();
   Timeline t(r.config);
   for (const Ev& e : r.events) {
-    const auto f = static_cast<ControlFunction>(e.arg);
     switch (e.op) {
-      case 'h': t.Hold(f, e.ms, e.to); break;
-      case 'p': t.Press(f, e.ms); break;
-      case 'r': t.Release(f, e.ms); break;
+      case 'h': t.Hold(static_cast<ControlFunction>(e.arg), e.ms, e.to); break;
       case 'i': t.Ignore(e.ms, e.to); break;
       case 'm': t.At(e.ms, [&t, e] { t.config.activeSirenMode = static_cast<std::uint32_t>(e.arg); }); break;
       case 'l': t.At(e.ms, [&t, e] { t.config.lightsMode = static_cast<std::uint32_t>(e.arg); }); break;
@@ -319,23 +341,19 @@ TEST_P(Timelines, Run) {
 INSTANTIATE_TEST_SUITE_P(Engine, Timelines, ::testing::ValuesIn(Rows()),
                          [](const auto& info) { return info.param.name; });
 
+// Rows: o:8, flashing, headlight state; then each call's value and the state after it.
 TEST(Reapply, HeadlightsAndRunningLights) {
-  struct Row {
-    bool runningOption, flashing;
-    std::uint32_t state, reapply, stateAfterReapply, apply, stateAfterApply;
-  };
-  for (const Row& r : {Row{false, false, 0, 0, 0, 0, 0}, Row{true, false, 0, 0x40004, 1, 0, 1},
-                       Row{false, false, 2, 0x80004, 2, 0, 2}, Row{false, false, 1, 0x40004, 1, 0x4, 0},
-                       Row{true, true, 0, 0, 3, 0, 3}}) {
+  const std::array<std::uint32_t, 7> rows[] = {{0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0x40004, 1, 0, 1}, {0, 0, 2, 0x80004, 2, 0, 2},
+                                              {0, 0, 1, 0x40004, 1, 0x4, 0}, {1, 1, 0, 0, 3, 0, 3}};
+  for (const auto& r : rows) {
     Timeline t;
-    if (r.state != 0) t.Tap(r.state == 1 ? fn::kSidelights : fn::kDippedBeam, 0);
-    if (r.flashing) t.Tap(fn::kLights, 0);
-    t.RunTo(100);
-    t.config.options[opt::kRunningLights] = r.runningOption;
-    EXPECT_EQ(t.engine.ReapplyHeadlights(), r.reapply);
-    EXPECT_EQ(t.engine.light().headlights, r.stateAfterReapply);
-    EXPECT_EQ(t.engine.ApplyRunningLights(), r.apply);
-    EXPECT_EQ(t.engine.light().headlights, r.stateAfterApply);
+    if (r[2] != 0) t.Tap(r[2] == 1 ? fn::kSidelights : fn::kDippedBeam, 0);
+    if (r[1]) t.Tap(fn::kLights, 0);
+    t.RunTo(100).config.options[opt::kRunningLights] = r[0];
+    EXPECT_EQ(t.engine.ReapplyHeadlights(), r[3]);
+    EXPECT_EQ(t.engine.light().headlights, r[4]);
+    EXPECT_EQ(t.engine.ApplyRunningLights(), r[5]);
+    EXPECT_EQ(t.engine.light().headlights, r[6]);
   }
   Timeline off;  // o:8 turned on while off: sidelights
   off.config.options[opt::kRunningLights] = true;
@@ -343,32 +361,18 @@ TEST(Reapply, HeadlightsAndRunningLights) {
 }
 
 TEST(InputGate, OptionsFlagsAndTitle) {
-  struct Row {
-    bool textEntryOption, allowInactive;
-    std::uint16_t flags;
-    const char* title;
-    bool ignored;
-  };
-  const char* lfs = "Live for Speed";
-  for (const Row& r : {Row{false, false, 0x8010, lfs, false}, Row{true, false, 0x0010, lfs, true},
-                       Row{true, false, 0x8000, lfs, true}, Row{true, false, 0x0001, lfs, false},
-                       Row{false, false, 0, "Live for Speed 0.7F", true}, Row{false, false, 0, "Live for Spee", true},
-                       Row{false, false, 0, "", true}, Row{false, false, 0, "live for speed", true},
-                       Row{false, false, 0, nullptr, true}, Row{false, true, 0, nullptr, false},
-                       Row{true, true, 0x8000, nullptr, true}}) {
+  const char* lfs = "Live for Speed";  // rows: o:5, o:6, IS_STA flags, title, ignored
+  const std::tuple<bool, bool, std::uint16_t, const char*, bool> rows[] = {
+      {false, false, 0x8010, lfs, false}, {true, false, 0x0010, lfs, true}, {true, false, 0x8000, lfs, true},
+      {true, false, 0x0001, lfs, false}, {false, false, 0, "Live for Speed 0.7F", true}, {false, false, 0, "Live for Spee", true},
+      {false, false, 0, "", true}, {false, false, 0, "live for speed", true}, {false, false, 0, nullptr, true},
+      {false, true, 0, nullptr, false}, {true, true, 0x8000, nullptr, true}};
+  for (const auto& [textEntry, inactive, flags, title, ignored] : rows) {
     Config c = WithOptions({});
-    c.options[opt::kIgnoreInTextEntry] = r.textEntryOption;
-    c.options[opt::kAllowInactive] = r.allowInactive;
-    EXPECT_EQ(InputIgnored(c, r.flags, r.title), r.ignored) << r.flags << " " << (r.title ? r.title : "<none>");
+    c.options[opt::kIgnoreInTextEntry] = textEntry;
+    c.options[opt::kAllowInactive] = inactive;
+    EXPECT_EQ(InputIgnored(c, flags, title), ignored) << flags << " " << (title ? title : "<none>");
   }
-  // The fake window cuts a title as GetWindowTextA does with a 20-character buffer.
-  platform::fake::FakeForegroundWindow window;
-  std::array<char, kTitleBuffer> title{};
-  window.SetTitle("Live for Speed - S3 edition");
-  ASSERT_TRUE(window.Title(title));
-  EXPECT_STREQ(title.data(), "Live for Speed - S3");
-  window.SetNoWindow();
-  EXPECT_FALSE(window.Title(title));
 }
 
 }  // namespace
