@@ -3,6 +3,8 @@
 // sees the light and siren packets. Started by tests/wine/keys_test.sh.
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
 import { test } from 'node:test';
 import { BEACONIX_CMD, SKIP, setup, sleep, startUpgraded } from './harness.mjs';
 
@@ -31,28 +33,42 @@ async function tap(win, key, ms) {
   xdotool('keyup', key);
 }
 
-test('PageDown starts the Classic pattern and PageUp taps give Wail then Yelp', { skip, timeout: 180000 }, async (t) => {
+// One run: PageUp held while PageDown starts the Classic pattern (the o:3 flash
+// must end with the horn), the pattern's rhythm, a [TOW] nickname adding
+// hazards that must go when a [COP] nickname changes the mode, then PageUp taps.
+test('flash follows the horn, TOW hazards end with TOW, PageUp taps give Wail then Yelp', { skip, timeout: 180000 }, async (t) => {
   const win = await lfsWindow(t);
   const ctx = await setup(t, {});
+  fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:0\nM:0\nc:0\no:3:1\nk:lights:34\nk:siren:33\n');
   ctx.startApp();
   const conn = await startUpgraded(ctx);
+  const lcs = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCS' && (e.UVal & mask) === value;
+  const lcl = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCL' && (e.UVal & mask) === value;
 
+  xdotool('windowfocus', '--sync', win);
+  xdotool('keydown', 'Prior');
+  const flashOn = await ctx.host.waitFor(lcs(0x40a, 0x40a), { timeout: 5000 });
+  await sleep(150);
   await tap(win, 'Next', 100);
-  const on = await ctx.host.waitFor({ conn, dir: 'recv', subT: 'SMALL_LCL', UVal: 0xc0004 }, { timeout: 5000 });
+  const on = await ctx.host.waitFor({ conn, dir: 'recv', subT: 'SMALL_LCL', UVal: 0xc0004 }, { from: flashOn.index, timeout: 5000 });
+  await sleep(150);
+  xdotool('keyup', 'Prior');
+  await ctx.host.waitFor(lcs(0x402, 0x2), { from: on.index, timeout: 5000 });  // flash off with the horn
+
   const off = await ctx.host.waitFor({ conn, dir: 'recv', subT: 'SMALL_LCL', UVal: 0x4 }, { from: on.index });
   const period = off.t - on.t;
   assert.ok(period > 400 && period < 800, `full beam on for ${period} ms`);
 
+  ctx.host.control({ conn, send: { type: 'IS_NPL', PName: '[TOW] me', PType: 0, UCID: 0, PLID: 1 } });
+  const hazards = await ctx.host.waitFor(lcl(0x30001, 0x30001), { from: off.index, timeout: 5000 });
+  ctx.host.control({ conn, send: { type: 'IS_NPL', PName: '[COP] me', PType: 0, UCID: 0, PLID: 1 } });
+  const cop = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_MSL', Msg: /Active siren mode/ }, { from: hazards.index });
+  await ctx.host.waitFor(lcl(0x30001, 0x1), { from: cop.index, timeout: 5000 });  // hazards off in mode 0
+
   await tap(win, 'Prior', 60);
-  const wail = await ctx.host.waitFor(
-    (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCS' && (e.UVal & 0x300010) === 0x200010,
-    { timeout: 5000 },
-  );
+  const wail = await ctx.host.waitFor(lcs(0x300010, 0x200010), { from: hazards.index, timeout: 5000 });
   await sleep(700);  // past the double-tap window
   await tap(win, 'Prior', 60);
-  await ctx.host.waitFor(
-    (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCS' && (e.UVal & 0x300010) === 0x100010,
-    { from: wail.index, timeout: 5000 },
-  );
+  await ctx.host.waitFor(lcs(0x300010, 0x100010), { from: wail.index, timeout: 5000 });
   assert.deepEqual(ctx.host.errors(), []);
 });
