@@ -96,6 +96,12 @@ void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint3
   SirenShutDown(switches);
   PiercerTimeout(switches, now);
 
+  // The lights mode may have changed between ticks (chat command, lights
+  // screen); the old pattern's lights go before anything else acts on them.
+  if (light_.flashing && light_.patternLightsMode != config_.lightsMode) {
+    LeavePattern(lights, light_.patternLightsMode);
+    light_.patternLightsMode = config_.lightsMode;
+  }
   if (mode <= 5) {
     if (!inputIgnored && Pressed(Bit(fn::kLights))) {
       if (light_.flashing)
@@ -104,11 +110,6 @@ void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint3
         StartFlashingLights();
     }
     if (light_.flashing) {
-      // The mode may have changed between ticks (chat command, lights screen).
-      if (light_.patternLightsMode != config_.lightsMode) {
-        LeavePattern(lights, light_.patternLightsMode);
-        light_.patternLightsMode = config_.lightsMode;
-      }
       PatternStep(lights);
       if (++light_.patternCounter >= kPatternCycle) light_.patternCounter = 0;
     }

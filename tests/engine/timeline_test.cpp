@@ -103,6 +103,7 @@ constexpr Ev LightsMode(int ms, int mode) { return {'l', mode, ms, 0}; }
 
 // hud: every siren label and arrow call of the run, "ms:token", when not null.
 struct Row { std::string name; Config config; std::vector<Ev> events; std::vector<Check> checks; const char* hud = nullptr; };
+void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 
 std::int64_t Read(Timeline& t, int ms, Field f) {
   const Frame& fr = t.F(ms);
@@ -236,9 +237,10 @@ std::vector<Row> Rows() {
        {Tap(S, 0), Hold(S, 1000, 1400), Ignore(1300, 1500), Hold(S, 2000, 2500)},
        {{1400, kHorn, horn::kBullhorn, 1990}, {1990, kFlash, 1}, {2000, kHorn, 1}, {2190, kHorn, horn::kBullhorn},
         {2500, kHorn, 0}, {2500, kFlash, 0}}},
-      {"LightsModeChangeSwitchesOffOldPatternLights", WithOptions({kO9}, 0, 1), {Tap(Li, 0), LightsMode(100, 0)},
+      {"LightsModeChangeSwitchesOffOldPatternLights", WithOptions({kO9}, 0, 1),
+       {Tap(Li, 0), LightsMode(100, 0), LightsMode(2000, 1), LightsMode(2300, 2), Tap(Li, 2300)},  // then with a stop
        {{0, kFront, 1}, {0, kExtra, 1}, {100, kLights, lcl::kFrontFogChange | lcl::kExtraChange}, {100, kFront, 0, 1500},
-        {100, kExtra, 0, 1500}, {1000, kHead, head::kFull}}},
+        {100, kExtra, 0, 1500}, {1000, kHead, head::kFull}, {2000, kFront, 1}, {2300, kFront, 0}, {2300, kFlashing, 0}}},
       // Lights keys
       {"HeadlightsCycleAndSameTickLastWriteWins", {}, {Tap(C, 0), Tap(fn::kFullBeam, 0), Tap(C, 100), Tap(C, 200), Tap(C, 300), Tap(C, 400)},
        {{0, kLights, 0xC0004}, {100, kHead, 0}, {200, kHead, 1}, {300, kHead, 2}, {400, kHead, 3}}},
