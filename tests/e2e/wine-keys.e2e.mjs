@@ -26,11 +26,9 @@ async function lfsWindow(t) {
   throw new Error('the stand-in LFS window did not appear');
 }
 
+// One xdotool run, so that a loaded machine cannot stretch a tap into a hold.
 async function tap(win, key, ms) {
-  xdotool('windowfocus', '--sync', win);
-  xdotool('keydown', key);
-  await sleep(ms);
-  xdotool('keyup', key);
+  xdotool('windowfocus', '--sync', win, 'keydown', key, 'sleep', String(ms / 1000), 'keyup', key);
 }
 
 // One run: PageUp held while PageDown starts the Classic pattern (the o:3 flash
