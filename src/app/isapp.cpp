@@ -7,6 +7,7 @@
 #include <system_error>
 #include <typeinfo>
 
+#include "config/config_file.hpp"
 #include "insim/version.hpp"
 
 namespace bnx {
@@ -42,6 +43,34 @@ ISApp::~ISApp() = default;
 
 void ISApp::ReapplyHeadlights() {
   if (const std::uint32_t lights = engine_.ReapplyHeadlights()) {
+    link_.SendSmall(insim::small::kLcl, lights);
+  }
+}
+
+void ISApp::HandleButtonClick(const insim::Btc& btc) {
+  {
+    std::lock_guard lock(state_);
+    ui::HandleButtonClick(uiContext_, btc.reqi, btc.clickId);
+  }
+  // Slow work runs without the lock, so that the tick is never held up by it.
+  // The controller list is safe to rebuild here: only this thread changes the
+  // open screen, and the tick reads the controllers only while none is open
+  // (or during bind capture), never while the main menu is.
+  if (refreshPending_) {
+    refreshPending_ = false;
+    controllers_.Refresh(out_);
+  }
+  if (pendingSave_) {
+    const Config snapshot = std::move(*pendingSave_);
+    pendingSave_.reset();
+    config::SaveConfig(snapshot, snapshot.fileName, err_);
+  }
+}
+
+void ISApp::ApplyModeCategory() { engine::ApplyModeCategory(category_, active_.modeCategory); }
+
+void ISApp::ApplyRunningLights() {
+  if (const std::uint32_t lights = engine_.ApplyRunningLights()) {
     link_.SendSmall(insim::small::kLcl, lights);
   }
 }
@@ -130,7 +159,13 @@ void ISApp::DispatchPacket(insim::Bytes p) {
       break;
     }
     case insim::type::kBfn:
-      if (r.u8(3) == insim::bfn::kUserClear) uiScreen_.store(0);
+      if (r.u8(3) == insim::bfn::kUserClear) {
+        std::lock_guard lock(state_);
+        ui::OnUserClear(uiContext_);
+      }
+      break;
+    case insim::type::kBtc:
+      HandleButtonClick(insim::DecodeBtc(p));
       break;
     default:
       break;
@@ -220,8 +255,7 @@ void ISApp::TickUnlocked(Nanos now) {
     link_.MarkPingResent(now);
   }
   std::uint32_t switches = 0, lights = 0;
-  const std::uint8_t screen = uiScreen_.load();
-  if (screen == 0) {
+  if (ui_.screen == ui::screen::kNone) {
     controllers_.PollAll();
     const std::uint32_t word =
         input::ReadControlWord(controllers_, active_.bindings, platform_.keyboard);

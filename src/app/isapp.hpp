@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "config/config.hpp"
@@ -18,15 +19,16 @@
 #include "insim/link.hpp"
 #include "insim/packets.hpp"
 #include "platform/platform.hpp"
+#include "ui/ui.hpp"
 
 namespace bnx {
 
 using Nanos = platform::Nanos;
 
-class ISApp {
+class ISApp : private ui::Actions {
  public:
   ISApp(const Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
-  ~ISApp();
+  ~ISApp() override;
   ISApp(const ISApp&) = delete;
   ISApp& operator=(const ISApp&) = delete;
 
@@ -46,7 +48,10 @@ class ISApp {
   bool stopped() const { return stop_.load() != 0; }
   insim::InSimLink& link() { return link_; }
   std::uint32_t controlWord() const { return controlWord_.load(); }
-  std::uint8_t uiScreen() const { return uiScreen_.load(); }
+  std::uint8_t uiScreen() {
+    std::lock_guard lock(state_);
+    return ui_.screen;
+  }
   std::uint8_t localUcid() {
     std::lock_guard lock(state_);
     return localUcid_;
@@ -65,6 +70,14 @@ class ISApp {
   void ReportAndStop(std::exception_ptr error, const char* where);
   void Stop();
   void ReapplyHeadlights();
+  void HandleButtonClick(const insim::Btc& btc);
+
+  // ui::Actions, called with the state lock held.
+  void SaveConfig(const Config& snapshot) override { pendingSave_ = snapshot; }
+  void ApplyModeCategory() override;
+  void DrawHud() override { hud_.DrawHud(); }
+  void ApplyRunningLights() override;
+  void RefreshControllers() override { refreshPending_ = true; }
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};
@@ -81,7 +94,11 @@ class ISApp {
   engine::Hud hud_;
   engine::Engine engine_;
   std::uint8_t pingReqI_ = 1;
-  std::atomic<std::uint8_t> uiScreen_{0};
+  ui::UiState ui_;
+  ui::Ui uiContext_{ui_, active_, link_, *this};
+  // Work a click leaves for after the state lock (receive thread only).
+  std::optional<Config> pendingSave_;
+  bool refreshPending_ = false;
   std::uint8_t localUcid_ = engine::kUnknownUcid;
   std::atomic<std::uint32_t> controlWord_{0};
   std::string localNickname_;

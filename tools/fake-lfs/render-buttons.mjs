@@ -1,24 +1,30 @@
 #!/usr/bin/env node
-// Replays the IS_BTN / IS_BFN traffic of one connection from a fake-lfs log and
-// draws the buttons as LFS would lay them out on its 200 x 200 grid.
+// Replays the IS_BTN / IS_BFN traffic of one connection from a fake-lfs log, or
+// reads button lists (docs/screens/*.json), and draws the buttons as LFS would
+// lay them out on its 200 x 200 grid.
 //   node render-buttons.mjs log.jsonl out.html [--conn N] [--at MS] [--scale PX]
+//   node render-buttons.mjs --buttons a.json [--buttons b.json ...] out.html [--bare] [--scale PX]
+// --bare draws the grid alone (for a screenshot of exactly 200 x scale pixels).
 import fs from 'node:fs';
 import { parseArgs } from 'node:util';
 
 const { values: opt, positionals } = parseArgs({
   allowPositionals: true,
-  options: { conn: { type: 'string' }, at: { type: 'string' }, scale: { type: 'string' } },
+  options: {
+    conn: { type: 'string' }, at: { type: 'string' }, scale: { type: 'string' },
+    buttons: { type: 'string', multiple: true }, bare: { type: 'boolean' },
+  },
 });
-if (positionals.length !== 2) {
-  process.stderr.write('usage: node render-buttons.mjs log.jsonl out.html [--conn N] [--at MS] [--scale PX]\n');
+if (positionals.length !== (opt.buttons ? 1 : 2)) {
+  process.stderr.write('usage: node render-buttons.mjs log.jsonl out.html [--conn N] [--at MS] [--scale PX]\n' +
+    '       node render-buttons.mjs --buttons a.json [--buttons b.json ...] out.html [--bare] [--scale PX]\n');
   process.exit(2);
 }
-const [logFile, outFile] = positionals;
+const [logFile, outFile] = opt.buttons ? [null, positionals[0]] : positionals;
 const scale = Number(opt.scale ?? 4);
 const until = opt.at === undefined ? Infinity : Number(opt.at);
 
-const entries = fs
-  .readFileSync(logFile, 'utf8')
+const entries = (logFile ? fs.readFileSync(logFile, 'utf8') : '')
   .split('\n')
   .filter(Boolean)
   .flatMap((l) => {
@@ -59,6 +65,13 @@ for (const e of entries) {
   }
 }
 
+// Button lists: later files draw over earlier ones, as later IS_BTN would.
+for (const file of opt.buttons ?? []) {
+  for (const b of JSON.parse(fs.readFileSync(file, 'utf8'))) {
+    buttons.set(b.ClickID, { ...b, text: Buffer.from(b.Text, 'latin1'), caption: null });
+  }
+}
+
 function splitText(bytes, typeIn) {
   let p = 0;
   let caption = null;
@@ -93,7 +106,10 @@ function decoder(name) {
   }
   return decoders[name];
 }
-const latin = (bytes) => (decoder('windows-1252') ?? decoder('latin1')).decode(bytes);
+// Windows-1252 by hand: Node's decoder of that name reads 0x80..0x9F as Latin-1 controls.
+const CP1252 = '\u20ac\u0081\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160\u2039\u0152\u008d\u017d\u008f' +
+  '\u0090\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161\u203a\u0153\u009d\u017e\u0178';
+const latin = (bytes) => [...bytes].map((c) => (c >= 0x80 && c < 0xa0 ? CP1252[c - 0x80] : String.fromCharCode(c))).join('');
 
 // Runs of { colour (null = default), text }.
 function parseText(bytes) {
@@ -142,45 +158,63 @@ function parseText(bytes) {
 const esc = (s) => String(s).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 const plain = (bytes) => parseText(bytes).map((r) => r.text).join('');
 
+// LFS scales text with the button's height, squeezes text that is too wide
+// for the button (the script below), and draws the light and dark backgrounds
+// see-through. Buttons are drawn in the order they were first sent.
 function buttonHtml(b) {
-  const bg = b.BStyle & 0x20 ? 'rgba(10,10,10,0.72)' : b.BStyle & 0x10 ? 'rgba(170,170,170,0.62)' : 'transparent';
+  const bg = b.BStyle & 0x20 ? 'rgba(8,8,10,0.74)' : b.BStyle & 0x10 ? 'rgba(190,190,190,0.55)' : 'transparent';
   const align = b.BStyle & 0x40 ? 'left' : b.BStyle & 0x80 ? 'right' : 'center';
   const def = STYLE_COLOURS[b.BStyle & 7];
-  const px = (u) => `${u * scale}px`;
+  const px = (u) => `${(u * scale).toFixed(1)}px`;
+  const textH = b.H * 0.68;
   const inner = parseText(b.text).map((r) => `<span style="color:${r.colour ?? def}">${esc(r.text)}</span>`).join('');
   const tip = `ClickID ${b.ClickID} ReqI ${b.ReqI} BStyle ${b.BStyle} TypeIn ${b.TypeIn} L${b.L} T${b.T} W${b.W} H${b.H}` +
     (b.caption ? ` caption: ${plain(b.caption)}` : '');
   return `<div class="btn${b.BStyle & 8 ? ' click' : ''}" title="${esc(tip)}" style="left:${px(b.L)};top:${px(b.T)};` +
-    `width:${px(b.W)};height:${px(b.H)};line-height:${px(b.H)};font-size:${(b.H * scale * 0.72).toFixed(1)}px;` +
-    `background:${bg};text-align:${align}">${inner}</div>`;
+    `width:${px(b.W)};height:${px(b.H)};line-height:${px(b.H)};font-size:${px(textH)};` +
+    `padding:0 ${px(Math.min(1, b.H / 5))};background:${bg};text-align:${align}"><span class="fit">${inner}</span></div>`;
 }
 
-const sorted = [...buttons.values()].sort((a, b) => a.ClickID - b.ClickID);
+const drawn = [...buttons.values()];
+const sorted = [...drawn].sort((a, b) => a.ClickID - b.ClickID);
 const rows = sorted
   .map((b) => `<tr><td>${b.ClickID}</td><td>${b.ReqI}</td><td>${b.BStyle}</td><td>${b.TypeIn}</td>` +
     `<td>${b.L},${b.T} ${b.W}x${b.H}</td><td>${esc(plain(b.text))}</td><td>${b.caption ? esc(plain(b.caption)) : ''}</td></tr>`)
   .join('\n');
 
-const html = `<!doctype html>
-<html><head><meta charset="utf-8"><title>Buttons of connection ${conn}</title>
-<style>
-body { background:#1b1f24; color:#ddd; font-family: Arial, Helvetica, sans-serif; margin: 12px; }
-.screen { position:relative; width:${200 * scale}px; height:${200 * scale}px;
-  background: linear-gradient(#5a7490, #3d4f3a); outline: 1px solid #666; overflow:hidden; }
-.btn { position:absolute; box-sizing:border-box; overflow:hidden; white-space:pre; padding:0 2px;
-  font-family: Arial, Helvetica, sans-serif; }
-.btn.click { box-shadow: inset 0 0 0 1px rgba(255,255,255,0.18); }
-table { border-collapse: collapse; margin-top: 12px; font-size: 12px; }
-td, th { border: 1px solid #444; padding: 2px 6px; text-align: left; white-space: pre; }
-</style></head><body>
-<div>connection ${conn}, ${sorted.length} buttons, state at ${until === Infinity ? last : until} ms</div>
-<div class="screen">
-${sorted.map(buttonHtml).join('\n')}
+const screen = `<div class="screen">
+${drawn.map(buttonHtml).join('\n')}
 </div>
+<script>
+for (const f of document.querySelectorAll('.fit')) {
+  const room = f.parentElement.clientWidth - parseFloat(getComputedStyle(f.parentElement).paddingLeft) * 2;
+  if (f.offsetWidth <= room) continue;
+  f.parentElement.style.textAlign = 'left';
+  f.style.transformOrigin = 'left';
+  f.style.transform = 'scaleX(' + room / f.offsetWidth + ')';
+}
+</script>`;
+const style = `
+body { background:#1b1f24; color:#ddd; font-family: Arial, Helvetica, sans-serif; margin: ${opt.bare ? 0 : 12}px; }
+.screen { position:relative; width:${200 * scale}px; height:${200 * scale}px; overflow:hidden;
+  background: linear-gradient(#6d8aa6 0%, #9fb3c2 38%, #59644c 40%, #3f4a37 70%, #4a4a4a 100%); }
+.fit { display:inline-block; }
+.btn { position:absolute; box-sizing:border-box; overflow:hidden; white-space:pre;
+  font-family: "DejaVu Sans Condensed", "Arial Narrow", Arial, sans-serif; font-weight: bold; }
+table { border-collapse: collapse; margin-top: 12px; font-size: 12px; }
+td, th { border: 1px solid #444; padding: 2px 6px; text-align: left; white-space: pre; }`;
+const source = logFile ? `connection ${conn}` : opt.buttons.join(', ');
+const html = opt.bare
+  ? `<!doctype html>\n<html><head><meta charset="utf-8"><style>${style}</style></head><body>\n${screen}\n</body></html>\n`
+  : `<!doctype html>
+<html><head><meta charset="utf-8"><title>Buttons of ${esc(source)}</title>
+<style>${style}</style></head><body>
+<div>${esc(source)}, ${sorted.length} buttons${logFile ? `, state at ${until === Infinity ? last : until} ms` : ''}</div>
+${screen}
 <table><tr><th>ClickID</th><th>ReqI</th><th>BStyle</th><th>TypeIn</th><th>L,T WxH</th><th>text</th><th>caption</th></tr>
 ${rows}
 </table>
 </body></html>
 `;
 fs.writeFileSync(outFile, html);
-process.stdout.write(`${outFile}: connection ${conn}, ${sorted.length} buttons\n`);
+process.stdout.write(`${outFile}: ${source}, ${sorted.length} buttons\n`);

@@ -1,0 +1,55 @@
+#include "ui/ui.hpp"
+
+#include "ui/frame.hpp"
+#include "ui/screens.hpp"
+
+namespace bnx::ui {
+
+void HandleButtonClick(Ui& ui, std::uint8_t reqi, std::uint8_t clickId) {
+  if (clickId == click::kHudTitle) OpenMainMenu(ui);
+  if (clickId == click::kClose) {
+    ClearScreen(ui.sink);
+    ui.state.screen = screen::kNone;
+  }
+  // A click on a screen that has gone (LFS may report one after our deletion)
+  // must not edit the working copy or draw over the screen now open.
+  if (reqi != ui.state.screen) return;
+  switch (reqi) {
+    case screen::kMainMenu:
+      MainMenuClick(ui, clickId);
+      break;
+    case screen::kSirenMode:
+      SirenModeClick(ui, clickId);
+      break;
+    case screen::kLightsMode:
+      LightsModeClick(ui, clickId);
+      break;
+    case screen::kMiscOptions:
+      MiscOptionsClick(ui, clickId);
+      break;
+    // Controller options (5), function bindings (6) and edit control (7) route here.
+    default:
+      break;
+  }
+}
+
+void OnUserClear(Ui& ui) { ui.state.screen = screen::kNone; }
+
+void OpenMainMenu(Ui& ui) {
+  if (ui.state.screen == screen::kNone) ShowMainMenu(ui);
+}
+
+void MakeWorkingLive(Ui& ui) {
+  const std::uint32_t active = ui.live.activeSirenMode;
+  ui.live = ui.state.working;
+  ui.live.activeSirenMode = active;
+}
+
+void SaveLive(Ui& ui) { ui.actions.SaveConfig(ui.live); }
+
+void BackToMainMenu(Ui& ui) {
+  ClearScreen(ui.sink);
+  ShowMainMenu(ui);
+}
+
+}  // namespace bnx::ui

@@ -1,0 +1,60 @@
+// What the configuration-screen tests share: the settings the golden screens
+// were drawn with, and a connection to click on as the player would.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { ROOT, setup, sleep, startUpgraded } from './harness.mjs';
+
+// The settings tools/screens/screen_gallery.cpp draws the golden screens with.
+export const CONFIG = 'v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n';
+
+export const golden = (name) => JSON.parse(fs.readFileSync(path.join(ROOT, 'docs', 'screens', `${name}.json`), 'utf8'));
+export const asGolden = (e) => {
+  const f = e.fields;
+  return { ReqI: e.ReqI, UCID: f.UCID, ClickID: f.ClickID, Inst: f.Inst, BStyle: f.BStyle, TypeIn: f.TypeIn, L: f.L, T: f.T, W: f.W, H: f.H, Text: f.Text };
+};
+// One line per packet the program sent, in order.
+export const brief = (e) =>
+  e.type === 'IS_BTN' ? `btn ${e.ReqI}/${e.fields.ClickID}`
+  : e.type === 'IS_BFN' ? `del ${e.fields.ClickID}-${e.fields.ClickMax}`
+  : e.type === 'IS_MSL' ? `msl ${e.fields.Msg}`
+  : e.type === 'IS_SMALL' ? `${e.subT} 0x${e.UVal.toString(16)}` : e.type;
+
+// A connection that the test clicks on, as the player would.
+export async function openScreens(t) {
+  const ctx = await setup(t);
+  const cfg = path.join(ctx.dir, 'Beaconix.cfg');
+  fs.writeFileSync(cfg, CONFIG);
+  ctx.startApp();
+  const conn = await startUpgraded(ctx);
+  await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 2 });
+  const s = {
+    ctx, conn, cfg,
+    sent: (from) => ctx.host.entries.slice(from).filter((e) => e.conn === conn && e.dir === 'recv' && e.type && e.subT !== 'TINY_PING'),
+    // Sends the clicks; returns what was sent once `until` (a ClickID, or a host-log match) arrived.
+    async click(clicks, until) {
+      const from = ctx.host.entries.length;
+      for (const [ReqI, ClickID] of clicks) ctx.host.control({ conn, send: { type: 'IS_BTC', ReqI, ClickID } });
+      await ctx.host.waitFor({ conn, dir: 'recv', ...(typeof until === 'number' ? { type: 'IS_BTN', ClickID: until } : until) }, { from });
+      return s.sent(from);
+    },
+    // The buttons drawn since the last deletion.
+    screen: (sent) => sent.slice(sent.findLastIndex((e) => e.type === 'IS_BFN') + 1).filter((e) => e.type === 'IS_BTN').map(asGolden),
+    async matches(clicks, name) {
+      const want = golden(name);
+      const sent = await s.click(clicks, { type: 'IS_BTN', ReqI: want.at(-1).ReqI, ClickID: want.at(-1).ClickID });
+      assert.deepEqual(s.screen(sent), want, name);
+      return sent;
+    },
+  };
+  return s;
+}
+
+// Beaconix.cfg once it differs from `before`.
+export async function changed(file, before) {
+  for (let i = 0; i < 100; i++, await sleep(50)) {
+    const now = fs.readFileSync(file, 'latin1');
+    if (now !== before) return now;
+  }
+  assert.fail('Beaconix.cfg was not written');
+}
