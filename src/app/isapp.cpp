@@ -265,6 +265,8 @@ void ISApp::TickUnlocked(Nanos now) {
     const bool ignored =
         engine::InputIgnored(active_, insim::StaFlags(sta_), hasTitle ? title.data() : nullptr);
     engine_.LightsTick(word, ignored, switches, lights, now);
+  } else if (ui_.screen == ui::screen::kEditControl) {
+    ui::EditControlTick(uiContext_, controllers_, platform_.keyboard, now);
   }
   if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
   if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);
