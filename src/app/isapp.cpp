@@ -47,15 +47,11 @@ void ISApp::ReapplyHeadlights() {
   }
 }
 
-void ISApp::HandleButtonClick(const insim::Btc& btc) {
-  {
-    std::lock_guard lock(state_);
-    ui::HandleButtonClick(uiContext_, btc.reqi, btc.clickId);
-  }
-  // Slow work runs without the lock, so that the tick is never held up by it.
-  // The controller list is safe to rebuild here: only this thread changes the
-  // open screen, and the tick reads the controllers only while none is open
-  // (or during bind capture), never while the main menu is.
+void ISApp::FinishUi() {
+  uiOutbox_.SendTo(link_);
+  // The controller list is safe to rebuild without the lock: only this thread
+  // changes the open screen, and the tick reads the controllers only while
+  // none is open or during bind capture, never while the main menu is.
   if (refreshPending_) {
     refreshPending_ = false;
     controllers_.Refresh(out_);
@@ -67,11 +63,15 @@ void ISApp::HandleButtonClick(const insim::Btc& btc) {
   }
 }
 
-void ISApp::ApplyModeCategory() { engine::ApplyModeCategory(category_, active_.modeCategory); }
+void ISApp::ApplyModeCategory() {
+  engine::CategoryContext ctx{category_.config, category_.nickname, category_.localUcid, uiOutbox_,
+                              category_.reapplyHeadlights};
+  engine::ApplyModeCategory(ctx, active_.modeCategory);
+}
 
 void ISApp::ApplyRunningLights() {
   if (const std::uint32_t lights = engine_.ApplyRunningLights()) {
-    link_.SendSmall(insim::small::kLcl, lights);
+    uiOutbox_.SendSmall(insim::small::kLcl, lights);
   }
 }
 
@@ -159,14 +159,13 @@ void ISApp::DispatchPacket(insim::Bytes p) {
       break;
     }
     case insim::type::kBfn:
-      if (r.u8(3) == insim::bfn::kUserClear) {
-        std::lock_guard lock(state_);
-        ui::OnUserClear(uiContext_);
-      }
+      if (r.u8(3) == insim::bfn::kUserClear) WithUi(ui::OnUserClear);
       break;
-    case insim::type::kBtc:
-      HandleButtonClick(insim::DecodeBtc(p));
+    case insim::type::kBtc: {
+      const insim::Btc btc = insim::DecodeBtc(p);
+      WithUi([&](ui::Ui& ui) { ui::HandleButtonClick(ui, btc.reqi, btc.clickId); });
       break;
+    }
     default:
       break;
   }

@@ -19,6 +19,7 @@
 #include "insim/link.hpp"
 #include "insim/packets.hpp"
 #include "platform/platform.hpp"
+#include "ui/outbox.hpp"
 #include "ui/ui.hpp"
 
 namespace bnx {
@@ -70,12 +71,23 @@ class ISApp : private ui::Actions {
   void ReportAndStop(std::exception_ptr error, const char* where);
   void Stop();
   void ReapplyHeadlights();
-  void HandleButtonClick(const insim::Btc& btc);
+  // Runs a screen operation (a click, a chat command) on the receive thread:
+  // under the state lock, with its sends held in the outbox; the sends, the
+  // file write and the controller refresh follow once the lock is released.
+  template <class F>
+  void WithUi(F&& operation) {
+    {
+      std::lock_guard lock(state_);
+      operation(uiContext_);
+    }
+    FinishUi();
+  }
+  void FinishUi();
 
   // ui::Actions, called with the state lock held.
   void SaveConfig(const Config& snapshot) override { pendingSave_ = snapshot; }
   void ApplyModeCategory() override;
-  void DrawHud() override { hud_.DrawHud(); }
+  void DrawHud() override { engine::Hud(uiOutbox_, active_).DrawHud(); }
   void ApplyRunningLights() override;
   void RefreshControllers() override { refreshPending_ = true; }
 
@@ -95,7 +107,8 @@ class ISApp : private ui::Actions {
   engine::Engine engine_;
   std::uint8_t pingReqI_ = 1;
   ui::UiState ui_;
-  ui::Ui uiContext_{ui_, active_, link_, *this};
+  ui::Outbox uiOutbox_;
+  ui::Ui uiContext_{ui_, active_, uiOutbox_, *this};
   // Work a click leaves for after the state lock (receive thread only).
   std::optional<Config> pendingSave_;
   bool refreshPending_ = false;

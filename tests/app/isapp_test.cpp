@@ -151,7 +151,7 @@ TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
   config_.bindings = {Binding{"", "", fn::kLights, {}, {}, {0x22}}};
   Connect();
   const Nanos t = app_->link().lastSendTime();
-  auto click = [&](std::uint8_t reqi, std::uint8_t id) { Dispatch({2, 46, reqi, 0, id, 0, 0, 0}); };
+  auto click = [&](std::uint8_t reqi, std::uint8_t id) { Dispatch({8, 46, reqi, 0, id, 0, 0, 0}); };
   click(2, 20);
   click(1, 0);
   EXPECT_EQ(app_->uiScreen(), 2);
@@ -161,7 +161,7 @@ TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
   keyboard_.Hold(0x22);
   app_->Tick(t);
   EXPECT_EQ(app_->controlWord(), 0u);
-  Dispatch({2, 42, 0, 2, 0, 0, 0, 0});  // BFN_USER_CLEAR
+  Dispatch({8, 42, 0, 2, 0, 0, 0, 0});  // BFN_USER_CLEAR
   EXPECT_EQ(app_->uiScreen(), 0);
   app_->Tick(t + 10 * kMs);
   EXPECT_EQ(app_->controlWord(), 1u << fn::kLights);
