@@ -14,5 +14,4 @@ test('controller options, function bindings and edit control as drawn', { skip: 
   await s.matches([[5, 20]], 'function_bindings');
   await s.matches([[6, 21]], 'edit_control');  // with the capture prompts the tick sends
   await s.matches([[7, 12], [6, 9]], 'controller_options');
-  await s.click([[5, 8]], { type: 'IS_BFN' });
 });

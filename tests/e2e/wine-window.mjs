@@ -1,5 +1,4 @@
-// The stand-in LFS window under Xvfb and xdotool, shared by the tests that
-// type real keystrokes into the Windows build.
+// The stand-in LFS window and xdotool, for real keystrokes into the Windows build.
 import { spawn, spawnSync } from 'node:child_process';
 import { BEACONIX_CMD, SKIP, sleep } from './harness.mjs';
 

@@ -29,7 +29,5 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1
 export DISPLAY=$display LFS_WINDOW_EXE="$dir/lfs_window.exe"
 # One file at a time: they share the display, the window and the keyboard.
 status=0
-for file in wine-keys wine-bind; do
-  node "$root/tests/e2e/run.mjs" wine "$dir/Beaconix.exe" "$prefix" -- "$root/tests/e2e/$file.e2e.mjs" || status=1
-done
+for f in wine-keys wine-bind; do node "$root/tests/e2e/run.mjs" wine "$dir/Beaconix.exe" "$prefix" -- "$root/tests/e2e/$f.e2e.mjs" || status=1; done
 exit $status
