@@ -6,30 +6,36 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build/native}
-scale=4
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# Draws one HTML page (a grid of 200 units at $scale pixels each) to a PNG.
+# Draws button lists to a PNG: shoot <png> <scale> <L,T,W,H of the grid> <json>...
 shoot() {
+  png=$1 scale=$2 crop=$3
+  shift 3
+  args=""
+  for f; do args="$args --buttons $f"; done
+  # shellcheck disable=SC2086
+  node "$root/tools/fake-lfs/render-buttons.mjs" $args --bare --scale "$scale" --crop "$crop" "$tmp/page.html" >/dev/null
+  w=$(echo "$crop" | cut -d, -f3) h=$(echo "$crop" | cut -d, -f4)
   chromium --headless --no-sandbox --disable-gpu --disable-background-networking \
     --disable-component-update --disable-sync --no-first-run --hide-scrollbars \
-    --user-data-dir="$tmp/chromium" --window-size=$((200 * scale)),$((200 * scale)) \
-    --screenshot="$2" "file://$1" >/dev/null 2>&1
-  echo "$2"
+    --user-data-dir="$tmp/chromium" --window-size=$((w * scale)),$((h * scale)) \
+    --screenshot="$png" "file://$tmp/page.html" >/dev/null 2>&1
+  echo "$png"
 }
 
-# Screens: the button lists, then each drawn above the HUD as the player sees it.
+# Screens: the button lists, then each drawn above the HUD as the player sees
+# it; the HUD on its own, close up.
 cmake --build "$build" --target screen_gallery -j2 >/dev/null
 screens=$root/docs/screens
 mkdir -p "$screens"
 "$build/tools/screens/screen_gallery" "$screens"
 for json in "$screens"/*.json; do
   name=$(basename "$json" .json)
-  [ "$name" = hud ] && set -- "$json" || set -- "$screens/hud.json" "$json"
-  args=""
-  for f; do args="$args --buttons $f"; done
-  # shellcheck disable=SC2086
-  node "$root/tools/fake-lfs/render-buttons.mjs" $args --bare --scale "$scale" "$tmp/$name.html" >/dev/null
-  shoot "$tmp/$name.html" "$screens/$name.png"
+  if [ "$name" = hud ]; then
+    shoot "$screens/hud.png" 16 86,195,26,5 "$json"
+  else
+    shoot "$screens/$name.png" 4 0,0,200,200 "$screens/hud.json" "$json"
+  fi
 done

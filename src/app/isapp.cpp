@@ -47,8 +47,8 @@ void ISApp::ReapplyHeadlights() {
   }
 }
 
-void ISApp::FinishUi() {
-  uiOutbox_.SendTo(link_);
+void ISApp::FinishUi(ui::Outbox& sends) {
+  sends.SendTo(link_);
   uiSendsPending_.store(false);
   // The controller list is safe to rebuild without the lock: only this thread
   // changes the open screen, and the tick reads the controllers only while

@@ -76,14 +76,16 @@ class ISApp : private ui::Actions {
   // file write and the controller refresh follow once the lock is released.
   template <class F>
   void WithUi(F&& operation) {
+    ui::Outbox sends;
     {
       std::lock_guard lock(state_);
       operation(uiContext_);
-      if (!uiOutbox_.empty()) uiSendsPending_.store(true);
+      sends.Swap(uiOutbox_);
+      if (!sends.empty()) uiSendsPending_.store(true);
     }
-    FinishUi();
+    FinishUi(sends);
   }
-  void FinishUi();
+  void FinishUi(ui::Outbox& sends);
 
   // ui::Actions, called with the state lock held.
   void SaveConfig(const Config& snapshot) override { pendingSave_ = snapshot; }

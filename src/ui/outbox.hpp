@@ -22,6 +22,7 @@ class Outbox : public insim::PacketSink {
   // Sends everything held, in order, and empties the box.
   void SendTo(insim::PacketSink& sink);
   bool empty() const { return items_.empty(); }
+  void Swap(Outbox& other) noexcept { items_.swap(other.items_); }
 
  private:
   enum class Kind : std::uint8_t { kTiny, kSmall, kButton, kDelete, kMessage };

@@ -146,9 +146,12 @@ TEST_F(ISAppTest, EachTickReadsTheBoundKeysIntoTheControlWord) {
 }
 
 // Keys drive nothing while a screen is open; the player clearing the buttons
-// gives them back. Clicks for screens that are not open leave it alone.
+// gives them back. Clicks for screens that are not open leave it alone, and
+// "Refresh Controllers" finds a pad plugged in after the start.
 TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
-  config_.bindings = {Binding{"", "", fn::kLights, {}, {}, {0x22}}};
+  const platform::Guid pad{7, 0, 0, {}}, product{0x1234, 0, 0, {}};
+  config_.bindings = {Binding{"", "", fn::kLights, {}, {}, {0x22}},
+                      Binding{input::GuidToText(product), "Pad", fn::kHazards, {3}, {}, {}}};
   Connect();
   const Nanos t = app_->link().lastSendTime();
   auto click = [&](std::uint8_t reqi, std::uint8_t id) { Dispatch({8, 46, reqi, 0, id, 0, 0, 0}); };
@@ -158,13 +161,17 @@ TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
   click(0, 23);
   click(9, 23);
   EXPECT_EQ(app_->uiScreen(), 2);
+  fakes_.gameInput.Plug(pad, product, "Pad", 8, 0);
+  fakes_.gameInput.SetButton(pad, 3, true);
+  click(2, 24);
+  click(2, 24);
   keyboard_.Hold(0x22);
   app_->Tick(t);
   EXPECT_EQ(app_->controlWord(), 0u);
   Dispatch({8, 42, 0, 2, 0, 0, 0, 0});  // BFN_USER_CLEAR
   EXPECT_EQ(app_->uiScreen(), 0);
   app_->Tick(t + 10 * kMs);
-  EXPECT_EQ(app_->controlWord(), 1u << fn::kLights);
+  EXPECT_EQ(app_->controlWord(), (1u << fn::kLights) | (1u << fn::kHazards));
 }
 
 TEST_F(ISAppTest, AFailedReadStopsTheTickThreadToo) {

@@ -20,6 +20,12 @@ test('every screen as drawn, and what its clicks do', { skip: SKIP, timeout: 120
   // the title while a screen is open, and clicks on a screen that is not the open one.
   let sent = await s.matches([[0, 20], [1, 20], [9, 20], [200, 23], [1, 0]], 'main_menu');
   assert.deepEqual(sent.map(brief), menu);
+  // "Refresh Controllers" says so each time and leaves the menu as it is.
+  for (let i = 0; i < 2; i++) {
+    sent = await s.click([[2, 24]], { type: 'IS_MSL' });
+    assert.deepEqual(sent.map(brief), ['msl ^1[RZ]^7 Lights^9: Refreshing Controllers (may take a few seconds)']);
+    assert.equal(sent[0].fields.Sound, 1);
+  }
   sent = await s.matches([[1, 0], [3, 20], [8, 20], [4, 15], [2, 23]], 'misc_options');
   assert.deepEqual(sent.map(brief), ['del 5-84', ...misc]);
 

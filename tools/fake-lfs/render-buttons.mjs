@@ -4,7 +4,8 @@
 // lay them out on its 200 x 200 grid.
 //   node render-buttons.mjs log.jsonl out.html [--conn N] [--at MS] [--scale PX]
 //   node render-buttons.mjs --buttons a.json [--buttons b.json ...] out.html [--bare] [--scale PX]
-// --bare draws the grid alone (for a screenshot of exactly 200 x scale pixels).
+// --bare draws the grid alone (for a screenshot of exactly 200 x scale pixels);
+// --crop L,T,W,H draws only that part of it (W x scale by H x scale pixels).
 import fs from 'node:fs';
 import { parseArgs } from 'node:util';
 
@@ -12,7 +13,7 @@ const { values: opt, positionals } = parseArgs({
   allowPositionals: true,
   options: {
     conn: { type: 'string' }, at: { type: 'string' }, scale: { type: 'string' },
-    buttons: { type: 'string', multiple: true }, bare: { type: 'boolean' },
+    buttons: { type: 'string', multiple: true }, bare: { type: 'boolean' }, crop: { type: 'string' },
   },
 });
 if (positionals.length !== (opt.buttons ? 1 : 2)) {
@@ -182,7 +183,8 @@ const rows = sorted
     `<td>${b.L},${b.T} ${b.W}x${b.H}</td><td>${esc(plain(b.text))}</td><td>${b.caption ? esc(plain(b.caption)) : ''}</td></tr>`)
   .join('\n');
 
-const screen = `<div class="screen">
+const [cropL, cropT, cropW, cropH] = (opt.crop ?? '0,0,200,200').split(',').map(Number);
+const screen = `<div class="view"><div class="screen" style="left:${-cropL * scale}px;top:${-cropT * scale}px">
 ${drawn.map(buttonHtml).join('\n')}
 </div>
 <script>
@@ -193,10 +195,11 @@ for (const f of document.querySelectorAll('.fit')) {
   f.style.transformOrigin = 'left';
   f.style.transform = 'scaleX(' + room / f.offsetWidth + ')';
 }
-</script>`;
+</script></div>`;
 const style = `
 body { background:#1b1f24; color:#ddd; font-family: Arial, Helvetica, sans-serif; margin: ${opt.bare ? 0 : 12}px; }
-.screen { position:relative; width:${200 * scale}px; height:${200 * scale}px; overflow:hidden;
+.view { position:relative; overflow:hidden; width:${cropW * scale}px; height:${cropH * scale}px; }
+.screen { position:absolute; width:${200 * scale}px; height:${200 * scale}px; overflow:hidden;
   background: linear-gradient(#6d8aa6 0%, #9fb3c2 38%, #59644c 40%, #3f4a37 70%, #4a4a4a 100%); }
 .fit { display:inline-block; }
 .btn { position:absolute; box-sizing:border-box; overflow:hidden; white-space:pre;
