@@ -35,8 +35,7 @@ TEST(CaptureBinding, KeysFirstThenEachControllerButtonsBeforeHats) {
       {{0x74}, {}, {}, key(0x74)},
       {{0x01}, {}, {}, key(0x01)},                       // a mouse button binds like a key
       {{0xA2, 0xA5}, {}, {}, key(0xA5)},                 // AltGr: right Alt only
-      {{0xA2}, {}, {}, key(0xA2)},
-      {{0xA2, 0x41}, {}, {}, key(0x41)},                 // the lower code
+      {{0xA2}, {}, {}, key(0xA2)}, {{0xA2, 0x41}, {}, {}, key(0x41)},  // else the lower code
       {{0x41}, {{wheel, 3}}, {}, key(0x41)},
       {{}, {{wheel, 3}}, {}, pad(0, {3}, {})},
       {{}, {{wheel, 12}}, {}, {}},                       // beyond the button count
