@@ -49,6 +49,7 @@ void ISApp::ReapplyHeadlights() {
 
 void ISApp::FinishUi(ui::Outbox& sends) {
   sends.SendTo(link_);
+  uiSendsPending_.store(false);
   // The controller list is safe to rebuild without the lock: only this thread
   // changes the open screen, and the tick reads the controllers only while
   // none is open or during bind capture, never while the main menu is.
@@ -264,6 +265,8 @@ void ISApp::TickUnlocked(Nanos now) {
     const bool ignored =
         engine::InputIgnored(active_, insim::StaFlags(sta_), hasTitle ? title.data() : nullptr);
     engine_.LightsTick(word, ignored, switches, lights, now);
+  } else if (ui_.screen == ui::screen::kEditControl && !uiSendsPending_.load()) {
+    ui::EditControlTick(tickUi_, controllers_, platform_.keyboard, now);
   }
   if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
   if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);

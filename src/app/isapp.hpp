@@ -81,6 +81,7 @@ class ISApp : private ui::Actions {
       std::lock_guard lock(state_);
       operation(uiContext_);
       sends.Swap(uiOutbox_);
+      if (!sends.empty()) uiSendsPending_.store(true);
     }
     FinishUi(sends);
   }
@@ -111,6 +112,13 @@ class ISApp : private ui::Actions {
   ui::UiState ui_;
   ui::Outbox uiOutbox_;
   ui::Ui uiContext_{ui_, active_, uiOutbox_, *this};
+  // Bind capture's view of the screens: it sends from the tick, under the
+  // state lock, so a click's screen can never be drawn between its prompts.
+  ui::Ui tickUi_{ui_, active_, link_, *this};
+  // Set, under the state lock, while a click's sends wait in the outbox:
+  // capture holds back until they are out, or the edit screen's deletion
+  // would arrive after the prompts and remove them.
+  std::atomic<bool> uiSendsPending_{false};
   // Work a click leaves for after the state lock (receive thread only).
   std::optional<Config> pendingSave_;
   bool refreshPending_ = false;

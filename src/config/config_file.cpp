@@ -197,8 +197,9 @@ Binding ParseBindingLine(std::string_view line) {
     if (!Key(c, key) || !Device(c, guid, name) || !Number(c, pov, 1) || !c.Lit(":") ||
         !Number(c, digits, 3) || !c.AtEnd())
       return {};
+    // A controller has up to four hats and capture binds any of them.
     const std::uint32_t index = Decimal(pov);
-    if (index > 1) return {};
+    if (index > 3) return {};
     b.povs.push_back({index, Decimal(digits)});
   } else {
     return {};

@@ -114,10 +114,7 @@ std::string PovText(const PovInput& pov) {
 }
 
 std::string InputText(const Binding& binding) {
-  if (!binding.keys.empty()) {
-    std::string text = KeyText(binding.keys.front());
-    return text.empty() ? "-" : text;  // a code outside the key table has no name
-  }
+  if (!binding.keys.empty()) return KeyLabel(binding.keys.front());
   if (!binding.buttons.empty()) return "Button " + std::to_string(binding.buttons.front());
   if (!binding.povs.empty()) return PovText(binding.povs.front());
   return "-";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace bnx::input {
 namespace {
@@ -190,6 +191,14 @@ std::string KeyText(std::uint32_t code) {
   const KeyEntry* key = FindKey(code);
   if (!key) return {};
   return std::string(key->display.empty() ? key->symbol : key->display);
+}
+
+std::string KeyLabel(std::uint32_t code) {
+  if (const KeyEntry* key = FindKey(code))
+    return std::string(key->display.empty() ? key->symbol : key->display);
+  char text[16];
+  std::snprintf(text, sizeof text, "Key 0x%02X", unsigned(code));
+  return text;
 }
 
 bool IsKeyDown(platform::Keyboard& keyboard, std::uint32_t code) {

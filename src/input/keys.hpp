@@ -24,6 +24,9 @@ const KeyEntry* FindKey(std::uint32_t code);
 
 // Display name, else symbolic name; empty for a code outside the table.
 std::string KeyText(std::uint32_t code);
+// KeyText, or "Key 0x" and the code in two or more uppercase hex digits for a
+// code outside the table, so that the screens never show a blank input.
+std::string KeyLabel(std::uint32_t code);
 
 // Down at the moment of the call (bit 0x8000). Codes above 0xFF are never down.
 bool IsKeyDown(platform::Keyboard& keyboard, std::uint32_t code);

@@ -2,6 +2,8 @@
 #include <string_view>
 
 #include "engine/hud.hpp"
+#include "input/bindings.hpp"
+#include "ui/controller_screens.hpp"
 #include "ui/frame.hpp"
 #include "ui/screens.hpp"
 
@@ -63,7 +65,9 @@ void MainMenuClick(Ui& ui, std::uint8_t clickId) {
       ShowLightsModeScreen(ui);
       break;
     case entry::kControls:
-      // The controller screens open here.
+      ui.state.workingBindings = input::SplitBindings(ui.live.bindings, fn::kNone);
+      ClearScreen(ui.sink);
+      ShowControllerOptions(ui);
       break;
     case entry::kOther:
       ClearScreen(ui.sink);

@@ -1,5 +1,6 @@
 #include "ui/ui.hpp"
 
+#include "ui/controller_screens.hpp"
 #include "ui/frame.hpp"
 #include "ui/screens.hpp"
 
@@ -27,7 +28,15 @@ void HandleButtonClick(Ui& ui, std::uint8_t reqi, std::uint8_t clickId) {
     case screen::kMiscOptions:
       MiscOptionsClick(ui, clickId);
       break;
-    // Controller options (5), function bindings (6) and edit control (7) route here.
+    case screen::kControllerOptions:
+      ControllerOptionsClick(ui, clickId);
+      break;
+    case screen::kFunctionBindings:
+      FunctionBindingsClick(ui, clickId);
+      break;
+    case screen::kEditControl:
+      EditControlClick(ui, clickId);
+      break;
     default:
       break;
   }

@@ -5,7 +5,10 @@
 
 #include "config/config.hpp"
 #include "input/binding.hpp"
+#include "input/capture.hpp"
+#include "input/controllers.hpp"
 #include "insim/sink.hpp"
+#include "platform/keyboard.hpp"
 
 namespace bnx::ui {
 
@@ -29,6 +32,7 @@ struct UiState {
   ControlFunction functionUnderEdit = 0;
   BindingList functionEdits;
   Binding editSlot;
+  input::Capture capture;
   // Mode screens: which description the panel shows.
   std::uint32_t shownSirenMode = 0;
   std::uint32_t shownCategory = kNoCategory;
@@ -61,6 +65,9 @@ struct Ui {
 void HandleButtonClick(Ui& ui, std::uint8_t reqi, std::uint8_t clickId);
 // IS_BFN BFN_USER_CLEAR: the player removed every button.
 void OnUserClear(Ui& ui);
+// One step of bind capture; the tick calls it while the edit-control screen is open.
+void EditControlTick(Ui& ui, input::ControllerList& controllers, platform::Keyboard& keyboard,
+                     platform::Nanos now);
 // The HUD title and the "config" chat command: the main menu, unless a screen is open.
 void OpenMainMenu(Ui& ui);
 

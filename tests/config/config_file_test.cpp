@@ -168,7 +168,8 @@ TEST(BindingLine, ParsesTheThreeFormsAndRejectsTheRest) {
       {"p:flash:" + g + ":UGFk:1:90", Pad(fn::kFlash, "Pad", {}, {{1, 90}})},
       {"p:flash:" + g + ":UGFk:0:999", Pad(fn::kFlash, "Pad", {}, {{0, 999}})},
       {"p:flash:" + g + "::0:180", Pad(fn::kFlash, "", {}, {{0, 180}})},
-      {"p:flash:" + g + ":UGFk:2:90", {}},  // only hats 0 and 1
+      {"p:flash:" + g + ":UGFk:3:90", Pad(fn::kFlash, "Pad", {}, {{3, 90}})},
+      {"p:flash:" + g + ":UGFk:4:90", {}},  // four hats at most
       {"p:flash:" + g + ":UGFk:12:90", {}},
       {"p:flash:" + g + ":UGFk:1", {}},
       {"p:flash:" + g + ":UGFk:1:1000", {}},
@@ -262,7 +263,7 @@ TEST(ReadConfig, MergesTheBindingsItReads) {
                      "p:lights:" + g + ":Qg==:0:90\nk:lights:7\np:lights:" + g + ":QQ==:2:0\n"),
             0);
   EXPECT_EQ(cfg.bindings,
-            (BindingList{Keys(fn::kLights, {34, 36}), Pad(fn::kLights, "A", {1}, {{0, 90}})}));
+            (BindingList{Keys(fn::kLights, {34, 36}), Pad(fn::kLights, "A", {1}, {{0, 90}, {2, 0}})}));
 }
 
 TEST(ReadConfig, SkipsAnAbsurdlyLongLineAndReadsOn) {

@@ -21,10 +21,10 @@ export const brief = (e) =>
   : e.type === 'IS_SMALL' ? `${e.subT} 0x${e.UVal.toString(16)}` : e.type;
 
 // A connection that the test clicks on, as the player would.
-export async function openScreens(t) {
+export async function openScreens(t, config = CONFIG) {
   const ctx = await setup(t);
   const cfg = path.join(ctx.dir, 'Beaconix.cfg');
-  fs.writeFileSync(cfg, CONFIG);
+  fs.writeFileSync(cfg, config);
   ctx.startApp();
   const conn = await startUpgraded(ctx);
   await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 2 });

@@ -2,34 +2,11 @@
 // focus under Xvfb, xdotool presses the default keys, and the simulated host
 // sees the light and siren packets. Started by tests/wine/keys_test.sh.
 import assert from 'node:assert/strict';
-import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { BEACONIX_CMD, SKIP, setup, sleep, startUpgraded } from './harness.mjs';
-
-const windowExe = process.env.LFS_WINDOW_EXE;
-const skip = SKIP || (!windowExe && 'LFS_WINDOW_EXE is not set') || (!process.env.DISPLAY && 'no DISPLAY');
-
-function xdotool(...args) {
-  return spawnSync('xdotool', args, { encoding: 'utf8', timeout: 10000 }).stdout.trim();
-}
-
-async function lfsWindow(t) {
-  const proc = spawn(BEACONIX_CMD[0], [windowExe], { stdio: 'ignore', env: process.env });
-  t.after(() => proc.kill());
-  for (let i = 0; i < 300; i++) {
-    const id = xdotool('search', '--name', '^Live for Speed$').split('\n')[0];
-    if (id) return id;
-    await sleep(100);
-  }
-  throw new Error('the stand-in LFS window did not appear');
-}
-
-// One xdotool run, so that a loaded machine cannot stretch a tap into a hold.
-async function tap(win, key, ms) {
-  xdotool('windowfocus', '--sync', win, 'keydown', key, 'sleep', String(ms / 1000), 'keyup', key);
-}
+import { setup, sleep, startUpgraded } from './harness.mjs';
+import { lfsWindow, skip, tap, xdotool } from './wine-window.mjs';
 
 // One run: PageUp held while PageDown starts the Classic pattern (the o:3 flash
 // must end with the horn), the pattern's rhythm, a [TOW] nickname adding

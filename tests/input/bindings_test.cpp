@@ -89,7 +89,7 @@ TEST(BindingTexts, DeviceAndInputLabels) {
 
   EXPECT_EQ(InputText(Keys(1, {0x22, 0x41})), "PgDn");
   EXPECT_EQ(InputText(Keys(1, {0x74})), "F5");
-  EXPECT_EQ(InputText(Keys(1, {0x10})), "-");  // not a table code: no name to show
+  EXPECT_EQ(InputText(Keys(1, {0x10})), "Key 0x10");  // not a table code: named by its code
   EXPECT_EQ(InputText(Device(1, "G", "W", {0, 7})), "Button 0");
   EXPECT_EQ(InputText(Device(1, "G", "W", {}, {{0, 90}})), "POV-0 90\xB0");
   Binding keyFirst = Device(1, "G", "W", {2}, {{1, 45}});

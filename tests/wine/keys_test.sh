@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Drives the real Windows build with real keystrokes: Xvfb, a stand-in LFS
+# Drives the real Windows build with real keystrokes (the default keys, then
+# a key bound through the screens): Xvfb, a stand-in LFS
 # window with the focus, xdotool key presses, Beaconix.exe under Wine against
 # the simulated host. Exit 77 (skipped) when a tool or the build is missing.
 # Usage: keys_test.sh <windows build folder> <wineprefix>
@@ -26,4 +27,7 @@ trap 'kill $xvfb 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 
 export DISPLAY=$display LFS_WINDOW_EXE="$dir/lfs_window.exe"
-node "$root/tests/e2e/run.mjs" wine "$dir/Beaconix.exe" "$prefix" -- "$root/tests/e2e/wine-keys.e2e.mjs"
+# One file at a time: they share the display, the window and the keyboard.
+status=0
+for f in wine-keys wine-bind; do node "$root/tests/e2e/run.mjs" wine "$dir/Beaconix.exe" "$prefix" -- "$root/tests/e2e/$f.e2e.mjs" || status=1; done
+exit $status

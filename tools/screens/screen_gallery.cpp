@@ -4,6 +4,8 @@
 //   screen_gallery <folder>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -21,6 +23,25 @@ using namespace bnx;
 // The settings every picture is taken with; tests/e2e/screens.test.mjs starts
 // the program with the same Beaconix.cfg.
 constexpr const char* kConfig = "v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n";
+// The controller screens add bindings of keys, a wheel's buttons and its hat
+// (tests/e2e/controls.test.mjs starts the program with the same file).
+#define BNX_WHEEL "{C24F046D-0000-0000-000-504944564944}:RzI5IFJhY2luZyBXaGVlbA==:"
+constexpr const char* kControlsConfig =
+    "v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n"
+    "k:lights:34\nk:lights:66\nb:lights:" BNX_WHEEL "4\np:lights:" BNX_WHEEL "0:90\n"
+    "k:siren:33\nk:siren2:165\nb:haz:" BNX_WHEEL "7\nk:headl:72\np:extra:" BNX_WHEEL "0:270\n";
+#undef BNX_WHEEL
+
+// Bind capture's first step sees nothing held.
+struct NoKeys : platform::Keyboard {
+  std::uint16_t KeyState(std::uint8_t) override { return 0; }
+};
+struct NoControllers : platform::GameInput {
+  bool Create() override { return false; }
+  void EnumGameControllers(const std::function<void(const platform::DeviceInstance&)>&) override {}
+  std::unique_ptr<platform::GameDevice> CreateDevice(const platform::Guid&) override { return {}; }
+  void Release() override {}
+};
 
 class Recorder : public insim::PacketSink {
  public:
@@ -50,6 +71,8 @@ struct Click {
 struct Shot {
   const char* name;
   std::vector<Click> clicks;  // from no screen open
+  const char* config = kConfig;
+  bool captureTick = false;  // then one tick of bind capture
 };
 
 const std::vector<Shot> kShots = {
@@ -58,6 +81,9 @@ const std::vector<Shot> kShots = {
     {"siren_mode_category", {{1, 0}, {2, 20}, {3, 47}}},
     {"lights_mode", {{1, 0}, {2, 21}}},
     {"misc_options", {{1, 0}, {2, 23}}},
+    {"controller_options", {{1, 0}, {2, 22}}, kControlsConfig},
+    {"function_bindings", {{1, 0}, {2, 22}, {5, 20}}, kControlsConfig},
+    {"edit_control", {{1, 0}, {2, 22}, {5, 20}, {6, 21}}, kControlsConfig, true},
 };
 
 std::string Json(const std::string& bytes) {
@@ -101,6 +127,9 @@ int main(int argc, char** argv) {
   Config live;
   std::istringstream cfg(kConfig);
   if (config::ReadConfig(live, cfg, std::cerr) != 0) return 1;
+  NoKeys keys;
+  NoControllers noControllers;
+  input::ControllerList controllers(noControllers);
 
   bool ok = true;
   {
@@ -110,11 +139,14 @@ int main(int argc, char** argv) {
   }
   for (const Shot& shot : kShots) {
     Config copy = live;
+    std::istringstream file(shot.config);
+    if (config::ReadConfig(copy, file, std::cerr) != 0) return 1;
     ui::UiState state;
     Recorder sink;
     NoActions actions;
     ui::Ui ui{state, copy, sink, actions};
     for (const Click& c : shot.clicks) ui::HandleButtonClick(ui, c.reqi, c.clickId);
+    if (shot.captureTick) ui::EditControlTick(ui, controllers, keys, 0);
     ok &= Write(dir + "/" + shot.name + ".json", sink.buttons);
   }
   if (!ok) std::cerr << "screen_gallery: could not write to " << dir << "\n";
