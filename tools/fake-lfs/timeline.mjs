@@ -77,7 +77,7 @@ export function renderSvg({ lanes, marks, end }, { from = 0, to = end, title = '
   });
   const axisY = top + lanes.length * laneH;
   const step = span <= 3000 ? 250 : span <= 20000 ? 1000 : 5000;
-  for (let t = Math.ceil(from / step) * step; t <= to; t += step) {
+  for (let t = from; t <= to; t += step) {
     out.push(`<line x1="${x(t)}" y1="${top}" x2="${x(t)}" y2="${axisY + 4}" stroke="#555" stroke-width="0.5"/>`,
       `<text x="${x(t)}" y="${axisY + 18}" fill="#aaa" text-anchor="middle">${((t - from) / 1000).toFixed(step < 1000 ? 2 : 0)} s</text>`);
   }
