@@ -55,7 +55,7 @@ let console_ = '';
 let windowId = null;
 if (wine) {
   start('wine', [windowExe], { stdio: 'ignore' });
-  for (let i = 0; i < 300 && !windowId; i++) {
+  for (let i = 0; i < 1200 && !windowId; i++) {  // up to 2 min on a loaded machine
     windowId = spawnSync('xdotool', ['search', '--name', '^Live for Speed$'], { encoding: 'utf8' }).stdout.split('\n')[0] || null;
     if (!windowId) await sleep(100);
   }

@@ -56,10 +56,10 @@ export function deriveLanes(entries, { conn } = {}) {
 const esc = (s) => String(s).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 
 export function renderSvg({ lanes, marks, end }, { from = 0, to = end, title = '' } = {}) {
-  const labelW = 120, plotW = 850, laneH = 22, top = 28 + (marks.length ? 70 : 0), span = Math.max(1, to - from);
+  const labelW = 120, plotW = 790, laneH = 22, top = 28 + (marks.length ? 70 : 0), span = Math.max(1, to - from);
   const x = (t) => labelW + ((Math.min(Math.max(t, from), to) - from) / span) * plotW;
   const h = top + lanes.length * laneH + 30;
-  const out = [`<svg xmlns="http://www.w3.org/2000/svg" width="${labelW + plotW + 30}" height="${h}" font-family="DejaVu Sans, sans-serif" font-size="12">`,
+  const out = [`<svg xmlns="http://www.w3.org/2000/svg" width="${labelW + plotW + 90}" height="${h}" font-family="DejaVu Sans, sans-serif" font-size="12">`,
     `<rect width="100%" height="100%" fill="#1b1d22"/>`, `<text x="8" y="18" fill="#eee" font-weight="bold">${esc(title)}</text>`];
   lanes.forEach((lane, i) => {
     const y = top + i * laneH;
