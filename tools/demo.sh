@@ -1,56 +1,42 @@
 #!/usr/bin/env bash
-# Runs Beaconix (the native build) against the simulated LFS host for a short
-# drive: version upgrade, greeting, the local player joining with a [COP] tag,
-# a keep-alive or two, LFS closing and coming back. Then shows what Beaconix
-# printed, what it sent, and the HUD it drew (build/demo/buttons.html).
+# A half-minute drive with the real Windows program: Beaconix.exe under Wine,
+# inside a virtual X display, against the simulated LFS host, with real key
+# presses into a stand-in "Live for Speed" window, then clicks through the
+# configuration screens and a chat command. Prints the console and what crossed
+# the wire, and leaves a timeline picture and the screens in build/demo/.
+# Without Wine, Xvfb or xdotool it says so and runs the native build instead
+# (connect and screens only: that build has no keyboard).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-seconds=${DEMO_SECONDS:-16}
-
-cmake --preset native >/dev/null
-cmake --build --preset native --target beaconix -j "$(nproc)" >/dev/null
+jobs=$(nproc)
 [ -d tools/fake-lfs/node_modules ] || npm ci --prefix tools/fake-lfs --no-audit --no-fund --loglevel=error
 
-demo=$root/build/demo
-rm -rf "$demo" && mkdir -p "$demo/lfs/data/script"
-cat > "$demo/scenario.json" <<'JSON'
-{
-  "insimVersion": 9,
-  "keepalive": 3000,
-  "localName": "^1[cop]^7Demo",
-  "players": [{ "PName": "^1[cop]^7Demo", "PType": 0, "UCID": 0, "PLID": 1 }],
-  "connections": [
-    {},
-    { "steps": [
-        { "at": 2000, "send": { "type": "IS_MSO", "UCID": 0, "Msg": "/o bnx print hello" } },
-        { "at": 7000, "action": "close" }
-    ] }
-  ]
-}
-JSON
-# A configuration with the HUD switched on.
-printf 'v:1\nm:3\nM:6\nc:0\nl:0\no:7:1\nk:lights:34\nk:siren:33\n' > "$demo/lfs/Beaconix.cfg"
+missing=""
+for tool in wine Xvfb xdotool x86_64-w64-mingw32-g++-posix; do
+  command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
+done
+if [ -n "$missing" ]; then
+  echo "demo: no$missing here, so no real key presses: running the native build (connect and screens only)."
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target beaconix -j "$jobs" >/dev/null
+  exec node tools/demo/drive.mjs native build/native/beaconix
+fi
 
-node tools/fake-lfs/fake-lfs.mjs --scenario "$demo/scenario.json" --log "$demo/lfs.jsonl" > "$demo/host.out" &
-host=$!
-trap 'kill $host 2>/dev/null || true; kill ${app:-0} 2>/dev/null || true' EXIT
-for _ in $(seq 50); do grep -q '^listening' "$demo/host.out" && break; sleep 0.1; done
-port=$(awk '/^listening/ {print $2; exit}' "$demo/host.out")
-echo "/insim $port" > "$demo/lfs/data/script/autoexec.lfs"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target beaconix lfs_window -j "$jobs" >/dev/null
+prefix=build/tmp/wineprefix
+mkdir -p "$prefix"
+export WINEPREFIX=$PWD/$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -f "$prefix/system.reg" ] || echo "demo: creating a Wine prefix (once, about 10 s)"
+timeout 180 wine wineboot -i >/dev/null 2>&1 </dev/null || true
 
-echo "== Beaconix console (running ${seconds}s) =="
-(cd "$demo/lfs" && exec "$root/build/native/beaconix" < /dev/null) &
-app=$!
-sleep "$seconds"
-kill $app 2>/dev/null || true
-wait $app 2>/dev/null || true
-kill $host 2>/dev/null || true
-wait $host 2>/dev/null || true
-
-echo
-echo "== What crossed the wire (from the simulated host's log) =="
-node tools/fake-lfs/summarize.mjs "$demo/lfs.jsonl"
-node tools/fake-lfs/render-buttons.mjs "$demo/lfs.jsonl" "$demo/buttons.html" >/dev/null 2>&1 || true
-echo
-echo "Buttons as LFS would show them: $demo/buttons.html"
+display=""
+for n in $(seq 90 120); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+[ -n "$display" ] || { echo "demo: no free X display"; exit 1; }
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+DISPLAY=$display node tools/demo/drive.mjs wine build/windows/Beaconix.exe build/windows/lfs_window.exe "$prefix"

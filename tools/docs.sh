@@ -1,7 +1,8 @@
 #!/bin/sh
 # Regenerates docs/: what every configuration screen sends (docs/screens/*.json,
 # also the tests' golden files) and how it looks (docs/screens/*.png, drawn by
-# the fake host's button renderer in headless Chromium).
+# the fake host's button renderer in headless Chromium), and the rhythm of each
+# flashing-light mode (docs/patterns/*.png, from the engine's own output).
 #   tools/docs.sh            (BUILD=<native build folder>, default build/native)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,3 +40,8 @@ for json in "$screens"/*.json; do
     shoot "$screens/$name.png" 4 0,0,200,200 "$screens/hud.json" "$json"
   fi
 done
+
+# Flashing-light modes: each in its normal, Yelp and piercer variant.
+cmake --build "$build" --target pattern_log -j2 >/dev/null
+node "$root/tools/patterns/pictures.mjs" "$build/pattern_log" "$root/docs/patterns"
+ls "$root"/docs/patterns/*.png

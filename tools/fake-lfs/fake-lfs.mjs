@@ -299,6 +299,8 @@ class Conn {
 
   runStep(step) {
     try {
+      // A label in the log, e.g. the key a driver pressed at this moment.
+      if (step.note !== undefined) log({ conn: this.n, event: 'note', key: String(step.note) });
       const sends = step.send === undefined ? [] : Array.isArray(step.send) ? step.send : [step.send];
       for (const s of sends) this.send(s);
       if (step.set) Object.assign(this.cfg, step.set);
