@@ -6,16 +6,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
-ctest --preset native -j "$jobs"
+ctest --preset native -j "$jobs" | tee "$log"
 
-# Last, so that its summary closes the run: the unit tests and the whole
-# program against the simulated host (e2e_native), under the sanitizers.
+# The unit tests and the whole program against the simulated host
+# (e2e_native), under the sanitizers.
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs" -LE wine
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs" -LE wine | tee -a "$log"
+
+# One closing line over both runs (ctest lists skipped tests after its summary).
+awk '/tests passed, [0-9]+ tests? failed out of/ { total += $NF; failed += $4 } /\(Skipped\)$/ { skipped++ }
+  END { printf "tests: %d passed, %d failed, %d skipped\n", total - failed - skipped, failed, skipped }' "$log"
