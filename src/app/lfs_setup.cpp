@@ -32,7 +32,8 @@ const std::regex& PortPattern() {
 }
 
 // Runs `handle` on every line of `path`; an error in one line is reported and
-// the scan goes on. Returns whether the file opened.
+// the scan goes on. Returns whether the file opened and read to its end; a
+// file that fails a read counts as not there, whatever its lines gave.
 template <typename Handle>
 bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream& out,
               std::ostream& err, Handle handle) {
@@ -50,33 +51,42 @@ bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream
       out << "ReadLFSConfig: Unknown exception\n";
     }
   }
+  if (in.bad()) {
+    err << "Error reading " << label << " at line: " << number + 1 << ": the file could not be read" << std::endl;
+    return false;
+  }
   return true;
 }
 
 }  // namespace
 
 void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
-  ScanFile("cfg.txt", "cfg.txt", out, err, [&](const std::string& line, int) {
-    std::smatch m;
-    if (std::regex_search(line, m, AdminPattern())) cfg.adminPassword = m[1].str();
-  });
+  std::string admin = cfg.adminPassword;
+  if (ScanFile("cfg.txt", "cfg.txt", out, err, [&](const std::string& line, int) {
+        std::smatch m;
+        if (std::regex_search(line, m, AdminPattern())) admin = m[1].str();
+      }))
+    cfg.adminPassword = admin;
 
   const std::filesystem::path autoexec = std::filesystem::path("data") / "script" / "autoexec.lfs";
   bool portLine = false;
+  std::uint32_t port = cfg.insimPort;
   const bool opened = ScanFile(autoexec, "autoexec.lfs", out, err, [&](const std::string& line, int number) {
     std::smatch m;
     if (!std::regex_search(line, m, PortPattern())) return;
     portLine = true;
-    const unsigned long port = std::stoul(m[1].str());
-    if (port > kMaxPort) {
+    const unsigned long found = std::stoul(m[1].str());
+    if (found > kMaxPort) {
       // LFS cannot open such a port either; connecting to it would only fail.
-      out << "InSim port " << port << " in autoexec.lfs at line " << number
+      out << "InSim port " << found << " in autoexec.lfs at line " << number
           << " is above 65535 and is ignored.\n";
       return;
     }
-    cfg.insimPort = static_cast<std::uint32_t>(port);
+    port = static_cast<std::uint32_t>(found);
   });
-  if (portLine || !opened) return;
+  if (!opened) return;
+  cfg.insimPort = port;
+  if (portLine) return;
 
   // The leading line break keeps the new line apart from a last line that has
   // no line break of its own.

@@ -2,10 +2,13 @@
 
 #include "config/line_reader.hpp"
 
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 #include "config/base64.hpp"
@@ -168,6 +171,38 @@ void HandleLine(std::string_view s, ReadState& st, Config& cfg, BindingList& rea
   read.push_back(ParseBindingLine(s));
 }
 
+// The file a chain of symbolic links ends at, so that a save replaces the
+// target and keeps the link. A loop gives up after a while and saves there.
+fs::path ThroughLinks(fs::path p) {
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+    const fs::path next = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = next.is_absolute() ? next : p.parent_path() / next;
+  }
+  return p;
+}
+
+// A new, empty folder next to `file`, for the file's next contents. Making a
+// folder fails when the name is taken, on every system, so the name is ours
+// alone whatever else runs; the folder shares the file's disk, so the rename
+// out of it stays one step. Empty when none could be made.
+fs::path PrivateFolderBeside(const fs::path& file, std::error_code& ec) {
+  static std::atomic<unsigned> saves{0};
+  std::random_device rd;
+  const unsigned save = ++saves;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char token[48];
+    std::snprintf(token, sizeof token, ".%08x%08x-%u-%d.tmp", unsigned(rd()), unsigned(rd()), save, attempt);
+    fs::path dir = file;
+    dir += token;
+    if (fs::create_directory(dir, ec)) return dir;
+    if (ec && ec != std::errc::file_exists) return {};
+  }
+  if (!ec) ec = std::make_error_code(std::errc::file_exists);
+  return {};
+}
+
 }  // namespace
 
 ControlFunction FunctionFromKey(std::string_view key) {
@@ -245,6 +280,10 @@ int ReadConfig(Config& cfg, std::istream& in, std::ostream& err) {
       err << "Unknown exception:\n" << "Error reading config at line: " << number << std::endl;
     }
   }
+  if (in.bad()) {
+    Report(err, number + 1, "the file could not be read");
+    st.failed = true;
+  }
   cfg.bindings = input::MergeBindings(read);
   if (st.sirenOrLights && cfg.sirenBehaviour >= 5) cfg.sirenBehaviour = 0;
   if (!st.activeMode) cfg.activeSirenMode = cfg.sirenBehaviour;
@@ -274,15 +313,17 @@ namespace detail {
 
 int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err,
                       const BufferWrap& wrap) {
-  const fs::path target(path);
-  fs::path temp = target;
-  temp += ".tmp";
+  const fs::path target = ThroughLinks(fs::path(path));
+  std::error_code ec;
+  const fs::path dir = PrivateFolderBeside(target, ec);
+  const fs::path temp = dir / target.filename();
   auto fail = [&](const std::string& why) {
     std::error_code ignored;
-    fs::remove(temp, ignored);
+    if (!dir.empty()) fs::remove_all(dir, ignored);
     err << "Error writing config file " << path << ":\n" << why << std::endl;
     return 1;
   };
+  if (dir.empty()) return fail("cannot create a temporary file beside " + target.string() + ": " + ec.message());
   try {
     std::ofstream file(temp, std::ios::out | std::ios::trunc);
     if (!file.is_open()) return fail("cannot create " + temp.string());
@@ -302,15 +343,15 @@ int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& 
     return fail(e.what());
   } catch (...) {
     std::error_code ignored;
-    fs::remove(temp, ignored);
+    fs::remove_all(dir, ignored);
     err << "Unknown exception:\n" << "Error writing config file " << path << std::endl;
     return 1;
   }
   // Replaces the old file in one step (on Windows too: MoveFileEx with
   // MOVEFILE_REPLACE_EXISTING underneath).
-  std::error_code ec;
   fs::rename(temp, target, ec);
   if (ec) return fail(ec.message());
+  fs::remove(dir, ec);
   return 0;
 }
 

@@ -24,9 +24,10 @@ int LoadConfig(Config& cfg, const std::string& path, std::ostream& err);
 // The same, from an open stream.
 int ReadConfig(Config& cfg, std::istream& in, std::ostream& err);
 
-// Writes the file beside itself first and then puts it in place, so an
-// interrupted save leaves the old file. 0 when written; 1 (reported on `err`)
-// when it could not be.
+// Writes the file beside itself first, in a temporary folder of its own, and
+// then puts it in place, so an interrupted save leaves the old file. A path
+// that is a symbolic link saves to the link's target and keeps the link. 0 when
+// written; 1 (reported on `err`) when it could not be.
 int SaveConfig(const Config& cfg, const std::string& path, std::ostream& err);
 // The file's lines, in order.
 void WriteConfig(const Config& cfg, std::ostream& os);

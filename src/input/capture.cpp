@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "input/bindings.hpp"
+#include "input/controllers.hpp"
 #include "input/keys.hpp"
 
 namespace bnx::input {
@@ -10,9 +11,6 @@ namespace {
 
 constexpr std::uint32_t kEscape = 0x1B, kDelete = 0x2E, kLeftCtrl = 0xA2, kRightAlt = 0xA5;
 constexpr std::uint32_t kMaxButtons = 128, kMaxPovs = 4;
-
-// Some drivers report a centred hat as 0x0000FFFF rather than 0xFFFFFFFF.
-bool HatCentred(std::uint32_t raw) { return (raw & 0xFFFFu) == 0xFFFFu; }
 
 std::uint32_t ButtonLimit(const Controller& c) { return std::min(c.buttonCount, kMaxButtons); }
 std::uint32_t PovLimit(const Controller& c) { return std::min(c.povCount, kMaxPovs); }
@@ -52,7 +50,7 @@ bool AnyInputHeld(ControllerList& controllers, platform::Keyboard& keyboard) {
     for (std::uint32_t i = 0; i < ButtonLimit(c); ++i)
       if (c.state.buttons[i] & 0x80) return true;
     for (std::uint32_t p = 0; p < PovLimit(c); ++p)
-      if (!HatCentred(c.state.pov[p])) return true;
+      if (!PovCentred(c.state.pov[p])) return true;
   }
   return false;
 }
@@ -78,7 +76,7 @@ Binding CaptureBinding(ControllerList& controllers, platform::Keyboard& keyboard
     }
     if (found.buttons.empty()) {
       for (std::uint32_t p = 0; p < PovLimit(c); ++p) {
-        if (HatCentred(c.state.pov[p])) continue;
+        if (PovCentred(c.state.pov[p])) continue;
         found.povs = {{p, c.state.pov[p] / 100}};
         break;
       }

@@ -31,8 +31,8 @@ bool ButtonHeld(const Controller& controller, std::uint32_t index) {
 std::optional<std::uint32_t> PovDirection(const Controller& controller, std::uint32_t index) {
   if (!controller.acquired || index >= controller.povCount || index >= controller.state.pov.size())
     return std::nullopt;
-  std::uint32_t raw = controller.state.pov[index];
-  if (raw == 0xFFFFFFFFu) return std::nullopt;
+  const std::uint32_t raw = controller.state.pov[index];
+  if (PovCentred(raw)) return std::nullopt;
   return raw / 100;
 }
 

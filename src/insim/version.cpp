@@ -8,9 +8,16 @@ namespace {
 const std::string kTag = std::string("^1") + "[RZ]" + "^7" + " Lights" + "^9";
 
 std::string HostPrefix(const Ver& ver) {
-  return "LFS Host Version: " + ver.version + " " + ver.product;
+  return "LFS Host Version: " + ConsoleText(ver.version) + " " + ConsoleText(ver.product);
 }
 }  // namespace
+
+std::string ConsoleText(std::string_view wire) {
+  std::string shown(wire);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return shown;
+}
 
 VersionStep ChooseVersionStep(int sizeUnit, const Ver& ver) {
   if (ver.reqi != 1) return VersionStep::kNone;

@@ -2,8 +2,11 @@
 // Runs the end-to-end tests against one build of the program.
 //   node tests/e2e/run.mjs native <path/to/beaconix>
 //   node tests/e2e/run.mjs wine <path/to/Beaconix.exe> [wineprefix]
-// The Wine run takes the smoke subset (*.smoke.test.mjs) and exits 77 (skipped)
-// when Wine or the exe is missing. Extra files after "--" replace the default set.
+// The Wine run takes the smoke subset (*.smoke.test.mjs). When Wine or the exe
+// is missing it exits 77 (skipped), and under CI (CI set, not "false") 1: there
+// a Windows program that was never run must not pass for a tested one; a Wine
+// run in which a test skipped fails there too. Extra files after "--" replace
+// the default set.
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -13,6 +16,16 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '..', '..');
 const fakeLfs = path.join(root, 'tools', 'fake-lfs');
 const SKIP = 77;
+const CI = !!process.env.CI && process.env.CI !== 'false' && process.env.CI !== '0';
+
+function cannotRun(why) {
+  if (CI) {
+    console.error(`FAIL: ${why}; under CI the Windows program must be tested`);
+    process.exit(1);
+  }
+  console.log(`SKIP: ${why}; the Windows program was not tested`);
+  process.exit(SKIP);
+}
 
 const [mode, exe, ...rest] = process.argv.slice(2);
 const dash = rest.indexOf('--');
@@ -50,14 +63,8 @@ if (mode === 'native') {
   testFiles = files.length ? files : [here + path.sep];
 } else {
   const wine = which('wine');
-  if (!wine) {
-    console.log('SKIP: wine is not installed; the Windows program was not tested');
-    process.exit(SKIP);
-  }
-  if (!fs.existsSync(exe)) {
-    console.log(`SKIP: ${exe} does not exist; build the Windows program first (see README)`);
-    process.exit(SKIP);
-  }
+  if (!wine) cannotRun('wine is not installed (tools/setup.sh installs it)');
+  if (!fs.existsSync(exe)) cannotRun(`${exe} does not exist; build the Windows program first (see README)`);
   const prefix = path.resolve(extra[0] ?? path.join(root, 'build', 'tmp', 'wineprefix'));
   fs.mkdirSync(prefix, { recursive: true });
   Object.assign(env, { WINEPREFIX: prefix, WINEDEBUG: '-all', WINEDLLOVERRIDES: 'mscoree,mshtml=' });
@@ -82,9 +89,26 @@ if (mode === 'native') {
 }
 
 const args = ['--test', '--test-concurrency=2', ...testFiles];
-console.log(`e2e: ${mode}: node ${args.map((a) => path.relative(root, a) || a).join(' ')}`);
-const child = spawn(process.execPath, args, { env, stdio: 'inherit', cwd: root });
-child.on('exit', (code, signal) => {
+console.log(`e2e: ${mode}: node ${args.map((a) => (path.isAbsolute(a) ? path.relative(root, a) || a : a)).join(' ')}`);
+// Under CI the Wine run's output is read for skipped tests (TAP "# skip N",
+// spec "skipped N"); otherwise it passes straight through.
+const watch = CI && mode === 'wine';
+const child = spawn(process.execPath, args, { env, stdio: ['ignore', watch ? 'pipe' : 'inherit', 'inherit'], cwd: root });
+let skipped = 0;
+if (watch) {
+  let tail = '';
+  child.stdout.on('data', (chunk) => {
+    process.stdout.write(chunk);
+    tail = (tail + chunk).slice(-4096);
+    const m = tail.match(/^(?:# skip|\S* ?skipped) (\d+)\s*$/m);
+    if (m) skipped = Number(m[1]);
+  });
+}
+child.on('close', (code, signal) => {
   if (wineserver) spawnSync(which('wineserver'), ['-k'], { env, stdio: 'ignore', timeout: 10000 });
+  if (code === 0 && skipped > 0) {
+    console.error(`FAIL: ${skipped} Wine test(s) skipped; under CI every one must run`);
+    process.exit(1);
+  }
   process.exit(code ?? (signal ? 1 : 0));
 });

@@ -3,18 +3,13 @@
 #include <windows.h>
 
 static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  if (msg == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, w, l);
+  if (msg != WM_DESTROY) return DefWindowProcA(hwnd, msg, w, l);
+  PostQuitMessage(0);
+  return 0;
 }
 
 int main() {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "LfsStandIn";
+  WNDCLASSA wc{.lpfnWndProc = Proc, .hInstance = GetModuleHandleA(nullptr), .lpszClassName = "LfsStandIn"};
   RegisterClassA(&wc);
   HWND hwnd = CreateWindowA("LfsStandIn", "Live for Speed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                             640, 480, nullptr, nullptr, wc.hInstance, nullptr);

@@ -4,9 +4,15 @@
 
 namespace bnx::platform::win32 {
 
+// The steady clock, and sleeps that never end before their deadline: a
+// high-resolution waitable timer where Windows has one, else Sleep and a short
+// spin.
 class WinTimer : public SteadyTimer {
  public:
   void BeginPeriod(unsigned ms) override;
+  void SleepUntil(Nanos deadline) override;
+  // Whether this thread's sleeps use the high-resolution waitable timer.
+  static bool HighResolution();
 };
 
 class WinConsole : public Console {
