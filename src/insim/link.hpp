@@ -76,7 +76,7 @@ class InSimLink : public PacketSink {
   std::atomic<std::uint32_t> lfsInSimVer{0};
 
   // Stands in for the socket, so that the fuzz target can play LFS from memory.
-  // ReadSome throws asio::error::eof at the end of the stream, as the socket does.
+  // ReadSome returns the bytes read; 0 ends the stream (the socket throws eof).
   struct Stream {
     virtual ~Stream() = default;
     virtual std::size_t ReadSome(std::uint8_t* data, std::size_t size) = 0;
