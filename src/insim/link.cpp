@@ -90,8 +90,15 @@ int InSimLink::Connect() {
   return 1;
 }
 
+std::size_t InSimLink::ReadSome(std::uint8_t* data, std::size_t size) {
+  return stream_ ? stream_->ReadSome(data, size) : socket_.read_some(asio::buffer(data, size));
+}
+
 void InSimLink::WriteLocked(const std::uint8_t* data, std::size_t n) {
-  asio::write(socket_, asio::buffer(data, n));
+  if (stream_)
+    stream_->Write(data, n);
+  else
+    asio::write(socket_, asio::buffer(data, n));
   lastSend_.store(timer_.Now());
 }
 
@@ -172,7 +179,7 @@ bool InSimLink::RecvPacket() {
   pos_ += std::int32_t(current_);
   current_ = 0;
   if (pos_ >= fill_) {
-    fill_ = std::int32_t(socket_.read_some(asio::buffer(buffer_)));
+    fill_ = std::int32_t(ReadSome(buffer_.data(), buffer_.size()));
     pos_ = 0;
     warned_ = false;
     if (fill_ <= 0) return false;
@@ -185,7 +192,7 @@ bool InSimLink::RecvPacket() {
     fill_ -= pos_;
     pos_ = 0;
     warned_ = false;
-    const std::size_t got = socket_.read_some(asio::buffer(buffer_.data() + fill_, buffer_.size() - fill_));
+    const std::size_t got = ReadSome(buffer_.data() + fill_, buffer_.size() - std::size_t(fill_));
     if (got == 0) return false;
     fill_ += std::int32_t(got);
   }

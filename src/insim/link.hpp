@@ -75,7 +75,17 @@ class InSimLink : public PacketSink {
   std::string lfsVersion, lfsProduct;
   std::atomic<std::uint32_t> lfsInSimVer{0};
 
+  // Stands in for the socket, so that the fuzz target can play LFS from memory.
+  // ReadSome returns the bytes read; 0 ends the stream (the socket throws eof).
+  struct Stream {
+    virtual ~Stream() = default;
+    virtual std::size_t ReadSome(std::uint8_t* data, std::size_t size) = 0;
+    virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
+  };
+  void UseStream(Stream* stream) { stream_ = stream; }
+
  private:
+  std::size_t ReadSome(std::uint8_t* data, std::size_t size);
   void WriteLocked(const std::uint8_t* data, std::size_t n);  // send lock held
   void SizeTemplates();
 
@@ -99,6 +109,7 @@ class InSimLink : public PacketSink {
   std::int32_t fill_ = 0;
   std::size_t current_ = 0;  // length of the packet at pos_
   bool warned_ = false;       // the half-full warning was given for this read
+  Stream* stream_ = nullptr;
 
   std::atomic<int> sizeUnit_{1};
   std::atomic<Nanos> lastSend_{0};

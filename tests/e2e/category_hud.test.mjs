@@ -4,30 +4,21 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { SKIP, setup, startUpgraded } from './harness.mjs';
+import { SKIP, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
-const mode3 = 'Wail^K\u00a1\u00e6^LYelp^K\u00a1\u00e6^LPiercer Cycle (1-key)';
 
 test('a [cop] nickname in Auto announces the Emergency behaviour and re-applies the headlights', opts, async (t) => {
-  const ctx = await setup(t, {
-    host: { scenario: { players: [{ PName: '^1[cop]^7Name', PType: 0, UCID: 0, PLID: 3 }] } },
-  });
+  const ctx = await setup(t, { host: { scenario: { players: [{ PName: '^1[cop]^7Name', PType: 0, UCID: 0, PLID: 3 }] } } });
   // Auto category, behaviour 3, running lights and the HUD on.
   fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:3\nM:6\nc:0\no:7:1\no:8:1\n');
-  ctx.startApp();
   const conn = await startUpgraded(ctx);
   const npl = await ctx.host.waitFor({ conn, dir: 'send', type: 'IS_NPL' });
-  const msl = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_MSL', Msg: /Active siren mode/ }, { from: npl.index });
-  assert.equal(msl.fields.Msg, `[RZ]Lights: Active siren mode changed to ^7${mode3}`);
-  assert.equal(msl.fields.Sound, 0);
+  const msl = await ctx.host.waitFor({ conn, type: 'IS_MSL', Msg: /Active siren mode/ }, { from: npl.index });
+  assert.deepEqual([msl.fields.Msg, msl.fields.Sound], ['[RZ]Lights: Active siren mode changed to ^7Wail^K\u00a1\u00e6^LYelp^K\u00a1\u00e6^LPiercer Cycle (1-key)', 0]);
   const lcl = await ctx.host.waitFor({ conn, dir: 'recv', subT: 'SMALL_LCL' }, { from: msl.index });
   assert.equal(lcl.UVal, 0x40004, 'sidelights, change headlights');
-
-  const hud = ctx.host.packets({ conn, dir: 'recv', type: 'IS_BTN' }).slice(0, 3).map((b) => {
-    const f = b.fields;
-    return [f.ClickID, f.BStyle, f.L, f.T, f.W, f.H, f.Text, b.ReqI, f.UCID];
-  });
+  const hud = ctx.host.packets({ conn, type: 'IS_BTN' }).slice(0, 3).map(({ fields: f, ReqI }) => [f.ClickID, f.BStyle, f.L, f.T, f.W, f.H, f.Text, ReqI, f.UCID]);
   assert.deepEqual(hud, [
     [0, 40, 92, 197, 8, 3, '^1[RZ] ^7Lights', 1, 0],
     [1, 32, 100, 197, 3, 3, '^0*\u00b7*', 1, 0],
@@ -36,22 +27,17 @@ test('a [cop] nickname in Auto announces the Emergency behaviour and re-applies 
   assert.deepEqual(ctx.host.errors(), []);
 });
 
-test('remote and AI players, and the same nickname again, change nothing', opts, async (t) => {
-  const ctx = await setup(t, {
-    host: {
-      scenario: {
-        players: [
-          { PName: '[TOW] Remote', PType: 4, UCID: 2, PLID: 1 },
-          { PName: '[TOW] AI', PType: 2, UCID: 0, PLID: 2 },
-        ],
-      },
-    },
-  });
-  fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:0\nM:0\nc:0\n');
-  ctx.startApp();
+test('remote and AI players, and renames on other connections, change nothing; a local rename does', opts, async (t) => {
+  const players = [{ PName: '[TOW] Remote', PType: 4, UCID: 2, PLID: 1 }, { PName: '[TOW] AI', PType: 2, UCID: 0, PLID: 2 }];
+  // After the local IS_NCN (UCID 0): a remote connection, then renames.
+  const steps = [[0, { type: 'IS_NCN', UCID: 2, Flags: 4, PName: 'Remote' }], [150, { type: 'IS_CPR', UCID: 2, PName: '^1[cop] Remote' }],
+    [300, { type: 'IS_CPR', UCID: 0, PName: '^1[cop] Me' }]].map(([delay, send]) => ({ after: { type: 'IS_TINY', subT: 'TINY_NPL' }, delay, send }));
+  const ctx = await setup(t, { host: { scenario: { players, connections: [{}, { steps }] } } });
+  fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:3\nM:6\nc:0\n');
   const conn = await startUpgraded(ctx);
-  await ctx.host.waitFor({ conn, dir: 'send', type: 'IS_NPL' });
-  await new Promise((r) => setTimeout(r, 300));
-  const msgs = ctx.host.packets({ conn, dir: 'recv', type: 'IS_MSL' }).map((p) => p.fields.Msg);
-  assert.ok(!msgs.some((m) => m.includes('Active siren mode')), msgs.join('\n'));
+  const mine = await ctx.host.waitFor({ conn, dir: 'send', type: 'IS_CPR', UCID: 0 });
+  await ctx.host.waitFor({ conn, type: 'IS_MSL', Msg: /Active siren mode/ }, { from: mine.index });
+  await sleep(200);
+  assert.equal(ctx.host.packets({ conn, type: 'IS_MSL', Msg: /Active siren mode/ }).length, 1);
+  assert.deepEqual(ctx.host.errors(), []);
 });

@@ -1,5 +1,14 @@
-// End-to-end harness: runs the program under test (BEACONIX_CMD, a JSON argv)
-// in a temporary LFS folder against the simulated host in tools/fake-lfs.
+// End-to-end harness: the program under test (BEACONIX_CMD, a JSON argv) in a
+// temporary LFS folder against the simulated host (tools/fake-lfs, see its README).
+//   const ctx = await setup(t, { host: { scenario, args } });  // host: false = nothing listens
+//   const app = ctx.startApp();                 // or: const conn = await startUpgraded(ctx);
+//   const line = await app.waitForText(T.accepted(9), { from });     // -> { index, end, at }
+//   const btn = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 3 }, { from });
+//   ctx.host.send({ type: 'IS_BTC', ClickID: 3, UCID: 0 }, conn);    // IS_MSO, IS_BFN, ... likewise
+//   ctx.host.packets({ conn, type: 'IS_BTN' }); ctx.host.errors();    // the latter must stay []
+// Host entries are fake-lfs log lines; waitFor returns one with its .index (wait for a
+// later one with `from: entry.index + 1`). Matches compare top-level keys (type, subT,
+// dir, conn, event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -8,341 +17,188 @@ import path from 'node:path';
 import { performance } from 'node:perf_hooks';
 import { fileURLToPath } from 'node:url';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-export const ROOT = path.resolve(here, '..', '..');
-export const FAKE_LFS = process.env.FAKE_LFS ?? path.join(ROOT, 'tools', 'fake-lfs', 'fake-lfs.mjs');
-
-function parseCmd() {
-  const raw = process.env.BEACONIX_CMD;
-  if (!raw) return null;
-  const v = JSON.parse(raw);
-  if (!Array.isArray(v) || v.length === 0 || !v.every((s) => typeof s === 'string')) {
-    throw new Error(`BEACONIX_CMD must be a JSON array of strings, got ${raw}`);
-  }
-  return v;
-}
-export const BEACONIX_CMD = parseCmd();
-export const IS_WINE = BEACONIX_CMD !== null && /^wine(64)?$/.test(path.basename(BEACONIX_CMD[0]));
-// Why a test is skipped when there is nothing to test.
+const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
+const FAKE_LFS = process.env.FAKE_LFS ?? path.join(ROOT, 'tools', 'fake-lfs', 'fake-lfs.mjs');
+export const BEACONIX_CMD = process.env.BEACONIX_CMD ? JSON.parse(process.env.BEACONIX_CMD) : null;
+const IS_WINE = BEACONIX_CMD !== null && /^wine(64)?$/.test(path.basename(BEACONIX_CMD[0]));
 export const SKIP = BEACONIX_CMD === null ? 'BEACONIX_CMD is not set' : false;
-
 // Wine starts slowly and its timing is looser.
 export const SLACK = IS_WINE ? 3 : 1;
 export const START_TIMEOUT = IS_WINE ? 45000 : 10000;
-export const WINEPREFIX = process.env.WINEPREFIX ?? path.join(ROOT, 'build', 'tmp', 'wineprefix');
-
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-// Resolves to the promise's value, or to `fallback` after `ms` without keeping
-// the process alive for the timer.
+// `promise`, or `fallback` after `ms`.
 function within(promise, ms, fallback = null) {
   let timer;
-  const t = new Promise((r) => {
-    timer = setTimeout(() => r(fallback), ms);
-  });
-  return Promise.race([promise, t]).finally(() => clearTimeout(timer));
+  return Promise.race([promise, new Promise((r) => (timer = setTimeout(() => r(fallback), ms)))]).finally(() => clearTimeout(timer));
 }
 
-// A port on which nothing listens (bound once and released).
-export function freePort() {
+// test()'s first truthy value, tried now and whenever `src` (a Host or App) changes.
+function until(src, test, ms, what) {
   return new Promise((resolve, reject) => {
-    const s = net.createServer();
-    s.on('error', reject);
-    s.listen({ host: '127.0.0.1', port: 0 }, () => {
-      const { port } = s.address();
-      s.close(() => resolve(port));
-    });
+    const timer = setTimeout(() => finish(reject, new Error(`timed out after ${ms} ms waiting for ${what()}`)), ms);
+    const finish = (f, v) => {
+      clearTimeout(timer);
+      src.waiters.delete(check);
+      f(v);
+    };
+    const check = () => {
+      const v = test();
+      if (v) finish(resolve, v);
+      else if (src.ended) finish(reject, new Error(`${src.ended} before ${what()}`));
+    };
+    src.waiters.add(check);
+    check();
   });
 }
+const changed = (src) => [...src.waiters].forEach((w) => w());
 
-// Waiters on a growing list of items; each wait looks at items from `from` on.
-class Feed {
-  constructor(name) {
-    this.name = name;
-    this.items = [];
-    this.waiters = new Set();
-    this.ended = null;
-  }
-
-  push(item) {
-    this.items.push(item);
-    for (const w of [...this.waiters]) w.check();
-  }
-
-  end(reason) {
-    this.ended = reason;
-    for (const w of [...this.waiters]) w.check();
-  }
-
-  wait(pred, { timeout, from = 0, describe }) {
-    return new Promise((resolve, reject) => {
-      const w = {
-        check: () => {
-          for (let i = from; i < this.items.length; i++) {
-            if (pred(this.items[i])) {
-              done();
-              resolve({ item: this.items[i], index: i });
-              return;
-            }
-          }
-          if (this.ended !== null) {
-            done();
-            reject(new Error(`${this.name} ended (${this.ended}) before ${describe()}`));
-          }
-        },
-      };
-      const timer = setTimeout(() => {
-        done();
-        reject(new Error(`timed out after ${timeout} ms waiting for ${describe()}`));
-      }, timeout);
-      const done = () => {
-        clearTimeout(timer);
-        this.waiters.delete(w);
-      };
-      this.waiters.add(w);
-      w.check();
-    });
-  }
-}
-
-// True when `entry` has every key of `m` (type, subT, dir, conn, event, ReqI at
-// the top; any other key is looked up in entry.fields).
-export function matchEntry(entry, m) {
-  if (typeof m === 'function') return m(entry);
-  for (const [k, want] of Object.entries(m)) {
-    const have = k in entry ? entry[k] : entry.fields?.[k];
-    if (want instanceof RegExp) {
-      if (typeof have !== 'string' || !want.test(have)) return false;
-    } else if (have !== want) return false;
-  }
-  return true;
+function matchEntry(e, m) {
+  if (typeof m === 'function') return m(e);
+  return Object.entries(m).every(([k, want]) => {
+    const have = k in e ? e[k] : e.fields?.[k];
+    return want instanceof RegExp ? typeof have === 'string' && want.test(have) : have === want;
+  });
 }
 
 export class Host {
   constructor(dir, name) {
-    this.dir = dir;
-    this.name = name;
-    this.logFile = path.join(dir, `${name}.jsonl`);
-    this.feed = new Feed(`host ${name}`);
-    this.stderr = '';
-    this.exit = null;
+    Object.assign(this, { dir, name, entries: [], waiters: new Set(), ended: null, stderr: '' });
   }
 
-  // options: { port, scenario (object), args (extra CLI args) }
   async start({ port = 0, scenario, args = [] } = {}) {
-    const argv = [FAKE_LFS, '--port', String(port), '--log', this.logFile, '--echo', ...args];
+    const argv = [FAKE_LFS, '--port', String(port), '--echo', ...args];
     if (scenario) {
       const f = path.join(this.dir, `${this.name}.scenario.json`);
       fs.writeFileSync(f, JSON.stringify(scenario, null, 2));
       argv.push('--scenario', f);
     }
+    if (process.env.E2E_KEEP) argv.push('--log', path.join(this.dir, `${this.name}.jsonl`));
     this.proc = spawn(process.execPath, argv, { stdio: ['pipe', 'pipe', 'pipe'] });
-    this.exited = new Promise((resolve) => {
-      this.proc.on('exit', (code, signal) => {
-        this.exit = { code, signal };
-        this.feed.end(`exit ${code ?? signal}`);
-        resolve(this.exit);
-      });
-    });
-    this.proc.stderr.on('data', (d) => {
-      this.stderr += d;
-    });
+    this.exited = new Promise((r) => this.proc.on('exit', (code, signal) => r((this.ended = `host exit ${code ?? signal}`))));
+    this.exited.then(() => changed(this));
+    this.proc.stderr.on('data', (d) => (this.stderr += d));
     let pending = '';
-    let listening;
-    const ready = new Promise((resolve) => {
-      listening = resolve;
-    });
     this.proc.stdout.on('data', (d) => {
-      pending += d;
-      let nl;
-      while ((nl = pending.indexOf('\n')) >= 0) {
-        const line = pending.slice(0, nl);
-        pending = pending.slice(nl + 1);
+      const lines = (pending + d).split('\n');
+      pending = lines.pop();
+      for (const line of lines) {
         const m = /^listening (\d+)$/.exec(line);
-        if (m) {
-          this.port = Number(m[1]);
-          listening();
-          continue;
-        }
         try {
-          this.feed.push({ ...JSON.parse(line), at: performance.now() });
+          if (m) this.port = Number(m[1]);
+          else this.entries.push({ ...JSON.parse(line), at: performance.now() });
         } catch {
-          this.feed.push({ event: 'unparsed', line, at: performance.now() });
+          this.entries.push({ event: 'unparsed', line });
         }
       }
+      changed(this);
     });
-    const r = await within(Promise.race([ready.then(() => 'ok'), this.exited.then(() => 'exit')]), 10000, 'timeout');
-    if (r !== 'ok') throw new Error(`fake-lfs did not start (${r}): ${this.stderr}`);
+    await until(this, () => this.port, 10000, () => `fake-lfs to listen: ${this.stderr}`);
     return this;
   }
 
-  get entries() {
-    return this.feed.items;
+  // Waits for the first entry from index `from` on that matches.
+  waitFor(m, { timeout = 10000, from = 0 } = {}) {
+    let i = from;
+    const test = () => {
+      for (; i < this.entries.length; i++) if (matchEntry(this.entries[i], m)) return { ...this.entries[i], index: i };
+      return null;
+    };
+    const what = () => `host entry ${typeof m === 'function' ? m : JSON.stringify(m)} from ${from}; last seen:\n${this.summary()}`;
+    return until(this, test, timeout * SLACK, what);
   }
 
-  // Entries matching `m` (see matchEntry).
   find(m) {
     return this.entries.filter((e) => matchEntry(e, m));
   }
 
+  // Packets from the program (or, with dir: 'send', to it).
   packets(m = {}) {
-    return this.find({ ...m, dir: m.dir ?? 'recv' }).filter((e) => e.type !== undefined);
-  }
-
-  // Waits for the next entry (from index `from`) matching `m`; returns it with .index set.
-  async waitFor(m, { timeout = 10000, from = 0 } = {}) {
-    const { item, index } = await this.feed.wait((e) => matchEntry(e, m), {
-      timeout: timeout * SLACK,
-      from,
-      describe: () => `host entry ${describe(m)}; host saw:\n${this.summary()}`,
-    });
-    return { ...item, index };
-  }
-
-  // Sends a control step (see tools/fake-lfs/README.md) to the host.
-  control(cmd) {
-    this.proc.stdin.write(JSON.stringify(cmd) + '\n');
-  }
-
-  // The log file, parsed.
-  readLog() {
-    if (!fs.existsSync(this.logFile)) return [];
-    return fs.readFileSync(this.logFile, 'utf8').split('\n').filter(Boolean).map((l) => JSON.parse(l));
+    return this.find({ dir: 'recv', ...m });
   }
 
   errors() {
     return this.find({ event: 'error' });
   }
 
-  summary(last = 40) {
-    return this.entries
-      .slice(-last)
-      .map((e) => `  ${e.t} c${e.conn ?? '-'} ${e.dir ?? e.event} ${e.type ?? ''} ${e.subT ?? ''} ${e.ReqI ?? ''} ${e.message ?? e.detail ?? ''}`)
-      .join('\n');
+  // A control step (fake-lfs README): { conn, send, action, set, delay }.
+  control(step) {
+    this.proc.stdin.write(JSON.stringify(step) + '\n');
+  }
+
+  // Sends packet(s) to connection `conn` (default: the newest).
+  send(packet, conn) {
+    this.control({ conn, send: packet });
+  }
+
+  // Drops the first `n` entries, for long runs: indexes shift down by n.
+  forget(n = this.entries.length) {
+    this.entries = this.entries.slice(n);
+  }
+
+  summary(last = 30) {
+    const show = (e) => `  ${e.t} c${e.conn ?? '-'} ${e.dir ?? e.event} ${e.subT ?? e.type ?? ''} ${e.ReqI ?? ''} ${e.message ?? e.detail ?? ''}`;
+    return this.entries.slice(-last).map(show).join('\n');
   }
 
   async stop() {
-    if (!this.proc || this.exit) return;
+    if (!this.proc || this.ended) return;
     this.proc.kill('SIGTERM');
-    const r = await within(this.exited, 4000);
-    if (!r) {
-      this.proc.kill('SIGKILL');
-      await this.exited;
-    }
+    if (!(await within(this.exited, 4000))) this.proc.kill('SIGKILL');
   }
-}
-
-function describe(m) {
-  if (typeof m === 'function') return m.toString();
-  return JSON.stringify(m, (k, v) => (v instanceof RegExp ? v.toString() : v));
 }
 
 export class App {
   constructor(dir) {
-    this.dir = dir;
-    this.out = new Feed('program stdout');
-    this.stdoutText = '';
-    this.stderrText = '';
-    this.chunks = []; // { at, offset } for every stdout chunk: when text arrived
-    this.exit = null;
+    Object.assign(this, { dir, stdout: '', stderr: '', cr: '', chunks: [], waiters: new Set(), ended: null, exit: null });
   }
 
   start() {
-    if (!BEACONIX_CMD) throw new Error('BEACONIX_CMD is not set');
-    const env = { ...process.env };
-    if (IS_WINE) {
-      env.WINEDEBUG = '-all';
-      env.WINEPREFIX = WINEPREFIX;
-    }
-    const [cmd, ...args] = BEACONIX_CMD;
+    const env = { ...process.env, ...(IS_WINE && { WINEDEBUG: '-all', WINEPREFIX: process.env.WINEPREFIX ?? path.join(ROOT, 'build', 'tmp', 'wineprefix') }) };
     // Own process group, so that Wine's helper processes go with it.
-    this.proc = spawn(cmd, args, { cwd: this.dir, env, stdio: ['pipe', 'pipe', 'pipe'], detached: true });
+    this.proc = spawn(BEACONIX_CMD[0], BEACONIX_CMD.slice(1), { cwd: this.dir, env, stdio: 'pipe', detached: true });
     this.startedAt = performance.now();
     this.exited = new Promise((resolve) => {
-      this.proc.on('exit', (code, signal) => {
-        this.exit = { code, signal };
-        this.out.end(`exit ${code ?? signal}`);
-        resolve(this.exit);
-      });
-      this.proc.on('error', (e) => {
-        this.exit = { code: null, signal: null, error: e };
-        this.out.end(`spawn error ${e.message}`);
-        resolve(this.exit);
-      });
+      const end = (exit, why) => {
+        this.exit = exit;
+        this.ended = `program ${why}`;
+        changed(this);
+        resolve(exit);
+      };
+      this.proc.on('exit', (code, signal) => end({ code, signal }, `exit ${code ?? signal}`));
+      this.proc.on('error', (e) => end({ code: null, error: e }, `spawn error ${e.message}`));
     });
     this.proc.stdin.on('error', () => {}); // writing after exit is not a test failure
-    let cr = false;
     this.proc.stdout.setEncoding('latin1');
     this.proc.stdout.on('data', (d) => {
-      // Console output under Wine ends lines with CRLF.
-      let s = d;
-      if (cr) s = '\r' + s;
-      cr = s.endsWith('\r');
-      if (cr) s = s.slice(0, -1);
-      s = s.replace(/\r\n/g, '\n');
-      if (!s) return;
-      this.chunks.push({ at: performance.now(), offset: this.stdoutText.length });
-      this.stdoutText += s;
-      this.out.push(s);
+      // Wine's console ends lines with CRLF, which may come apart between chunks.
+      const s = this.cr + d;
+      this.cr = s.endsWith('\r') ? '\r' : '';
+      this.chunks.push([this.stdout.length, performance.now()]);
+      this.stdout += s.slice(0, s.length - this.cr.length).replace(/\r\n/g, '\n');
+      changed(this);
     });
     this.proc.stderr.setEncoding('latin1');
-    this.proc.stderr.on('data', (d) => {
-      this.stderrText += d.replace(/\r\n/g, '\n');
-    });
+    this.proc.stderr.on('data', (d) => (this.stderr += d));
     return this;
   }
 
-  get stdout() {
-    return this.stdoutText;
-  }
-
-  get stderr() {
-    return this.stderrText;
-  }
-
-  // Waits until stdout (from character offset `from`) contains `text` (string or
-  // RegExp). Returns { index, end, at }: where the match lies and when it arrived.
-  async waitForText(text, { timeout = 10000, from = 0 } = {}) {
+  // Waits until stdout from offset `from` holds `text` (string or RegExp):
+  // { index, end, match, at } where `at` is when its last character arrived.
+  waitForText(text, { timeout = 10000, from = 0 } = {}) {
     const find = () => {
-      const hay = this.stdoutText.slice(from);
-      if (typeof text === 'string') {
-        const i = hay.indexOf(text);
-        return i < 0 ? null : { index: from + i, end: from + i + text.length };
-      }
-      const re = new RegExp(text.source, text.flags.replace('g', ''));
-      const m = re.exec(hay);
-      return m ? { index: from + m.index, end: from + m.index + m[0].length, match: m } : null;
+      const hay = this.stdout.slice(from);
+      const m = typeof text === 'string' ? (hay.includes(text) ? { index: hay.indexOf(text), 0: text } : null) : new RegExp(text.source, text.flags.replace('g', '')).exec(hay);
+      if (!m) return null;
+      const end = from + m.index + m[0].length;
+      return { index: from + m.index, end, match: m, at: this.chunks.findLast(([o]) => o < end)?.[1] ?? this.startedAt };
     };
-    await this.out.wait(() => find() !== null, {
-      timeout: timeout * SLACK,
-      from: Math.max(0, this.out.items.length - 1),
-      describe: () => `stdout text ${JSON.stringify(String(text))} (from ${from}); stdout so far:\n${this.stdoutText}\nstderr:\n${this.stderrText}`,
-    }).catch((e) => {
-      if (find()) return;
-      throw e;
-    });
-    const r = find();
-    return { ...r, at: this.arrivalOf(r.end - 1) };
-  }
-
-  // When the character at `offset` of stdout arrived.
-  arrivalOf(offset) {
-    let at = this.startedAt;
-    for (const c of this.chunks) {
-      if (c.offset > offset) break;
-      at = c.at;
-    }
-    return at;
+    const what = () => `stdout ${JSON.stringify(String(text))} from ${from}; stdout:\n${this.stdout}\nstderr:\n${this.stderr}`;
+    return until(this, find, timeout * SLACK, what).catch((e) => find() ?? Promise.reject(e));
   }
 
   count(text, from = 0) {
-    let n = 0;
-    let i = from;
-    while ((i = this.stdoutText.indexOf(text, i)) >= 0) {
-      n++;
-      i += text.length;
-    }
-    return n;
+    return this.stdout.slice(from).split(text).length - 1;
   }
 
   write(s) {
@@ -355,7 +211,7 @@ export class App {
 
   async waitExit(timeout = 10000) {
     const r = await within(this.exited, timeout * SLACK);
-    if (!r) throw new Error(`program did not exit within ${timeout * SLACK} ms; stdout:\n${this.stdoutText}`);
+    if (!r) throw new Error(`program did not exit within ${timeout * SLACK} ms; stdout:\n${this.stdout}`);
     return r;
   }
 
@@ -364,64 +220,48 @@ export class App {
     try {
       process.kill(-this.proc.pid, 'SIGKILL');
     } catch {
-      try {
-        this.proc.kill('SIGKILL');
-      } catch {
-        /* already gone */
-      }
+      this.proc.kill('SIGKILL');
     }
     await within(this.exited, 3000);
   }
 }
 
-// One test's world: a temp LFS folder with autoexec.lfs naming the port, the
-// host(s) and the program. Everything is torn down after the test.
-export async function setup(t, { host = {}, port } = {}) {
+// A free port (bound once and released), for a program that must find nothing.
+function freePort() {
+  return new Promise((resolve) => {
+    const s = net.createServer().listen({ host: '127.0.0.1', port: 0 }, () => {
+      const { port } = s.address();
+      s.close(() => resolve(port));
+    });
+  });
+}
+
+// One test's world: a temp LFS folder whose autoexec.lfs names the host's port, the
+// host(s) and the program; all torn down after the test (E2E_KEEP=1 keeps the folder).
+export async function setup(t, { host = {} } = {}) {
   const base = process.env.E2E_TMP ?? os.tmpdir();
   fs.mkdirSync(base, { recursive: true });
   const dir = fs.mkdtempSync(path.join(base, 'bnx-e2e-'));
   const ctx = { dir, hosts: [], app: null };
-
   ctx.startHost = async (opts = {}) => {
     const h = new Host(dir, `host${ctx.hosts.length + 1}`);
     ctx.hosts.push(h);
-    await h.start(opts);
-    return h;
+    return h.start(opts);
   };
-
-  ctx.writeAutoexec = (p) => {
-    fs.mkdirSync(path.join(dir, 'data', 'script'), { recursive: true });
-    fs.writeFileSync(path.join(dir, 'data', 'script', 'autoexec.lfs'), `/insim ${p}\n`);
-  };
-
-  ctx.startApp = () => {
-    ctx.app = new App(dir).start();
-    return ctx.app;
-  };
-
+  ctx.startApp = () => (ctx.app = new App(dir).start());
   t.after(async () => {
-    if (ctx.app) await ctx.app.kill();
+    await ctx.app?.kill();
     for (const h of ctx.hosts) await h.stop();
-    if (process.env.E2E_KEEP) {
-      if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
-      t.diagnostic(`kept ${dir}`);
-    } else {
-      fs.rmSync(dir, { recursive: true, force: true });
-    }
+    if (!process.env.E2E_KEEP) return fs.rmSync(dir, { recursive: true, force: true });
+    if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
+    t.diagnostic(`kept ${dir}`);
   });
-
-  if (host) {
-    ctx.host = await ctx.startHost(host);
-    ctx.port = ctx.host.port;
-  } else {
-    ctx.port = port ?? (await freePort());
-  }
-  ctx.writeAutoexec(ctx.port);
+  if (host) ctx.host = await ctx.startHost(host);
+  ctx.port = ctx.host?.port ?? (await freePort());
+  fs.mkdirSync(path.join(dir, 'data', 'script'), { recursive: true });
+  fs.writeFileSync(path.join(dir, 'data', 'script', 'autoexec.lfs'), `/insim ${ctx.port}\n`);
   return ctx;
 }
-
-// Gap in ms between two host entries by the host's own clock.
-export const gap = (a, b) => b.t - a.t;
 
 // Texts the program prints.
 export const T = {
@@ -433,18 +273,16 @@ export const T = {
   closedEarly: 'LFS Connection Closed. Please check LFS for error messages.\n',
   reset: 'Connection forcibly closed by LFS.\n',
   upgrading: (ver, v = '0.7F', p = 'S3') => `LFS Host Version: ${v} ${p}, InSim Supported Version: ${ver}. Upgrading to v9\n`,
-  accepted: (ver, compat, v = '0.7F', p = 'S3') =>
-    `LFS Host Version: ${v} ${p}, InSim Version: ${ver}${compat ? ` (Compat v${compat})` : ''}\n`,
+  accepted: (ver, compat, v = '0.7F', p = 'S3') => `LFS Host Version: ${v} ${p}, InSim Version: ${ver}${compat ? ` (Compat v${compat})` : ''}\n`,
   noPingReply: 'LFS did not respond to Ping request\n',
   greeting: '^1[RZ]^7 Lights^9: to configure, type: /o bnx cfg',
 };
 
-// Starts the program against a version-9 host and waits until the second
-// connection (after the upgrade) has been greeted. Returns that connection's number.
+// Starts the program against a version-9 host; resolves, once the connection after
+// the upgrade has been greeted (IS_MSL), to that connection's number.
 export async function startUpgraded(ctx, { timeout = START_TIMEOUT } = {}) {
-  const app = ctx.app ?? ctx.startApp();
-  await app.waitForText(T.accepted(9), { timeout: timeout / SLACK });
+  await (ctx.app ?? ctx.startApp()).waitForText(T.accepted(9), { timeout: timeout / SLACK });
   const isi = await ctx.host.waitFor({ dir: 'recv', type: 'IS_ISI', sizeByte: 11 });
-  await ctx.host.waitFor({ conn: isi.conn, dir: 'recv', type: 'IS_MSL' });
+  await ctx.host.waitFor({ conn: isi.conn, dir: 'recv', type: 'IS_MSL' }, { from: isi.index });
   return isi.conn;
 }

@@ -6,14 +6,13 @@ import { SKIP, SLACK, T, setup, sleep, startUpgraded } from './harness.mjs';
 test('LFS gone: refusal reported once, the program keeps trying and reconnects when LFS is back', { skip: SKIP, timeout: 120000 }, async (t) => {
   const leave = { after: { type: 'IS_MSL' }, delay: 200, action: 'shutdown' };
   const ctx = await setup(t, { host: { scenario: { connections: [{}, { steps: [leave] }] } } });
-  const app = ctx.startApp();
   await startUpgraded(ctx);
+  const { app } = ctx;
   const accepted = await app.waitForText(T.accepted(9));
   const lost = await app.waitForText(T.closed, { from: accepted.end });
   const again = await app.waitForText(T.connecting(ctx.port), { from: lost.end });
   const refused = await app.waitForText(T.refusedRetry, { from: again.end });
   await ctx.host.exited;
-
   // Let at least one more attempt (2 s after the first refusal) fail silently.
   await sleep(2500 - (performance.now() - refused.at));
   const back = await ctx.startHost({ port: ctx.port });

@@ -1,16 +1,15 @@
-// libFuzzer target for what Beaconix reads from disk: Beaconix.cfg and LFS's
-// cfg.txt and autoexec.lfs. Besides "no crash, no hang, no sanitizer report"
-// it checks three properties and aborts when one fails:
-//   - whatever a file reads as, writing that record and reading it back gives
+// libFuzzer target for what Beaconix reads from disk: Beaconix.cfg and LFS's cfg.txt
+// and autoexec.lfs. Besides "no crash, no hang, no sanitizer report" it aborts when
+//   - whatever a file reads as, writing that record and reading it back does not give
 //     the same record without a message;
-//   - the hand-written binding-line matcher agrees with the format's regexes;
-//   - autoexec.lfs is left as it was, or gains exactly "\n/insim 29999\n".
-// Built and run by run.sh; not part of the default build.
+//   - the hand-written binding-line matcher disagrees with the format's regexes;
+//   - autoexec.lfs is not left as it was or changed other than by "\n/insim 29999\n".
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -27,10 +26,9 @@ using namespace bnx;
 namespace {
 
 void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "property failed: %s\n", what);
-    std::abort();
-  }
+  if (ok) return;
+  std::fprintf(stderr, "property failed: %s\n", what);
+  std::abort();
 }
 
 bool SameFileFields(const Config& a, const Config& b) {
@@ -45,9 +43,7 @@ void WriteFile(const fs::path& p, std::string_view text) {
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void ConfigRoundTrip(const Config& first) {
@@ -96,10 +92,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fs::create_directories(dir / "data" / "script");
   fs::current_path(dir);
   std::atexit([] {
-    const fs::path here = fs::current_path();
-    fs::current_path(here.parent_path());
     std::error_code ec;
-    fs::remove_all(here, ec);
+    fs::remove_all(fs::current_path(), ec);
   });
   return 0;
 }

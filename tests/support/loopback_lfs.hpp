@@ -1,10 +1,9 @@
 #pragma once
-// A loopback socket that plays LFS's side of one connection, for tests that
-// need a real link.
+// A loopback socket that plays LFS's side of one connection, for tests and
+// benchmarks that need a real link.
 #include <asio/read.hpp>
 #include <asio/ts/internet.hpp>
 #include <asio/write.hpp>
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -25,23 +24,10 @@ class LoopbackLfs {
   }
   // One whole packet, sized by its first byte.
   ByteVec ReadPacket(int sizeUnit) {
-    ByteVec head = Read(1);
-    ByteVec rest = Read(std::size_t(head[0]) * sizeUnit - 1);
-    head.insert(head.end(), rest.begin(), rest.end());
-    return head;
-  }
-  // Whether anything arrives within `wait`.
-  bool Idle(std::chrono::milliseconds wait) {
-    peer_.non_blocking(true);
-    std::uint8_t b;
-    const auto until = std::chrono::steady_clock::now() + wait;
-    bool idle = true;
-    while (std::chrono::steady_clock::now() < until) {
-      std::error_code ec;
-      if (peer_.read_some(asio::buffer(&b, 1), ec) > 0) { idle = false; break; }
-    }
-    peer_.non_blocking(false);
-    return idle;
+    ByteVec p = Read(1);
+    const ByteVec rest = Read(std::size_t(p[0]) * sizeUnit - 1);
+    p.insert(p.end(), rest.begin(), rest.end());
+    return p;
   }
   void Write(const ByteVec& b) { asio::write(peer_, asio::buffer(b)); }
   void Close() { peer_.close(); }

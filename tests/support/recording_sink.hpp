@@ -3,8 +3,10 @@
 // the wire (button texts cut to 239 bytes, messages to 127).
 #include <cstdint>
 #include <optional>
+#include <algorithm>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "insim/sink.hpp"
@@ -14,15 +16,11 @@ namespace bnx::test {
 struct Sent {
   enum class Kind { kTiny, kSmall, kButton, kDelete, kMessage };
   Kind kind = Kind::kTiny;
-  // kTiny: reqi, subt. kSmall: subt, uval.
-  std::uint8_t reqi = 0, subt = 0;
+  std::uint8_t reqi = 0, subt = 0;  // kTiny; kSmall has subt and uval
   std::uint32_t uval = 0;
-  // kButton.
-  insim::Button button;
-  // kDelete: IS_BFN BFN_DEL_BTN.
-  std::uint8_t ucid = 0, clickId = 0, clickMax = 0;
-  // kMessage: IS_MSL.
-  std::string text;
+  insim::Button button{};
+  std::uint8_t ucid = 0, clickId = 0, clickMax = 0;  // kDelete: IS_BFN BFN_DEL_BTN
+  std::string text{};                                // kMessage: IS_MSL
   std::uint8_t sound = 0;
   bool cut = false;
 };
@@ -36,50 +34,62 @@ struct Message {
   std::uint8_t sound;
   bool operator==(const Message&) const = default;
 };
-struct Small {
-  std::uint8_t subt;
-  std::uint32_t uval;
-  bool operator==(const Small&) const = default;
-};
-struct Tiny {
-  std::uint8_t reqi, subt;
-  bool operator==(const Tiny&) const = default;
-};
 
 // Every field of a button, comparable and printable in test assertions.
 inline auto Fields(const insim::Button& b) {
-  return std::make_tuple(b.reqi, b.ucid, b.clickId, b.inst, b.style, b.typeIn, b.l, b.t, b.w, b.h,
-                         b.text);
+  return std::make_tuple(b.reqi, b.ucid, b.clickId, b.inst, b.style, b.typeIn, b.l, b.t, b.w, b.h, b.text);
 }
 
 class RecordingSink : public insim::PacketSink {
- public:
-  void SendTiny(std::uint8_t reqi, std::uint8_t subt) override;
-  void SendSmall(std::uint8_t subt, std::uint32_t uval) override;
-  void SendButton(const insim::Button& button) override;
-  void SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) override;
-  bool SendLocalMessage(std::string_view text, std::uint8_t sound) override;
+  using K = Sent::Kind;
 
-  // Every call, in order.
+ public:
+  void SendTiny(std::uint8_t reqi, std::uint8_t subt) override { sent_.push_back({.kind = K::kTiny, .reqi = reqi, .subt = subt}); }
+  void SendSmall(std::uint8_t subt, std::uint32_t uval) override { sent_.push_back({.kind = K::kSmall, .subt = subt, .uval = uval}); }
+  void SendButton(const insim::Button& button) override {
+    sent_.push_back({.kind = K::kButton, .button = button});
+    if (button.text.size() > insim::kBtnTextCopy) sent_.back().button.text.resize(insim::kBtnTextCopy);
+  }
+  void SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) override {
+    sent_.push_back({.kind = K::kDelete, .ucid = ucid, .clickId = clickId, .clickMax = clickMax});
+  }
+  bool SendLocalMessage(std::string_view text, std::uint8_t sound) override {
+    const bool cut = text.size() > insim::kMslTextMax;
+    sent_.push_back({.kind = K::kMessage, .text = std::string(text.substr(0, insim::kMslTextMax)), .sound = sound, .cut = cut});
+    return cut;
+  }
+
+  // Every call, in order, and each kind on its own.
   const std::vector<Sent>& sent() const { return sent_; }
   std::size_t size() const { return sent_.size(); }
   bool empty() const { return sent_.empty(); }
   void clear() { sent_.clear(); }
-
-  // Each kind on its own, in order.
-  std::vector<insim::Button> buttons() const;
-  std::vector<Delete> deletes() const;
-  std::vector<Message> messages() const;
-  std::vector<Small> smalls() const;
-  std::vector<Tiny> tinies() const;
-
-  // Buttons sent with that ClickID, in order; the last one, if any.
-  std::vector<insim::Button> buttonsWithId(std::uint8_t clickId) const;
-  std::optional<insim::Button> lastButton(std::uint8_t clickId) const;
-  // Whether any button or deletion touched a ClickID in [first, last].
-  bool touched(std::uint8_t first, std::uint8_t last) const;
+  std::vector<insim::Button> buttons() const { return Of(K::kButton, [](const Sent& s) { return s.button; }); }
+  std::vector<Delete> deletes() const { return Of(K::kDelete, [](const Sent& s) { return Delete{s.ucid, s.clickId, s.clickMax}; }); }
+  std::vector<Message> messages() const { return Of(K::kMessage, [](const Sent& s) { return Message{s.text, s.sound}; }); }
+  // The last button sent with that ClickID, if any.
+  std::optional<insim::Button> lastButton(std::uint8_t clickId) const {
+    const auto b = buttons();
+    const auto it = std::find_if(b.rbegin(), b.rend(), [&](const insim::Button& x) { return x.clickId == clickId; });
+    return it == b.rend() ? std::nullopt : std::optional(*it);
+  }
+  // Whether any button or deletion (of one ClickID, or of [clickId, clickMax]) touched [first, last].
+  bool touched(std::uint8_t first, std::uint8_t last) const {
+    return std::any_of(sent_.begin(), sent_.end(), [&](const Sent& s) {
+      const bool button = s.kind == K::kButton;
+      const std::uint8_t lo = button ? s.button.clickId : s.clickId, hi = button ? lo : std::max(s.clickMax, s.clickId);
+      return (button || s.kind == K::kDelete) && lo <= last && hi >= first;
+    });
+  }
 
  private:
+  template <typename F>
+  std::vector<std::invoke_result_t<F, const Sent&>> Of(K kind, F f) const {
+    std::vector<std::invoke_result_t<F, const Sent&>> out;
+    for (const Sent& s : sent_)
+      if (s.kind == kind) out.push_back(f(s));
+    return out;
+  }
   std::vector<Sent> sent_;
 };
 
