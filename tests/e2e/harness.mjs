@@ -17,7 +17,7 @@ import path from 'node:path';
 import { performance } from 'node:perf_hooks';
 import { fileURLToPath } from 'node:url';
 
-const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
+export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const FAKE_LFS = process.env.FAKE_LFS ?? path.join(ROOT, 'tools', 'fake-lfs', 'fake-lfs.mjs');
 export const BEACONIX_CMD = process.env.BEACONIX_CMD ? JSON.parse(process.env.BEACONIX_CMD) : null;
 const IS_WINE = BEACONIX_CMD !== null && /^wine(64)?$/.test(path.basename(BEACONIX_CMD[0]));
