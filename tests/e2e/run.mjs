@@ -91,7 +91,7 @@ if (mode === 'native') {
 const args = ['--test', '--test-concurrency=2', ...testFiles];
 console.log(`e2e: ${mode}: node ${args.map((a) => (path.isAbsolute(a) ? path.relative(root, a) || a : a)).join(' ')}`);
 // Under CI the Wine run's output is read for skipped tests (TAP "# skip N",
-// spec "skipped N"); otherwise it passes straight through.
+// the default reporter's "skipped N"); otherwise it passes straight through.
 const watch = CI && mode === 'wine';
 const child = spawn(process.execPath, args, { env, stdio: ['ignore', watch ? 'pipe' : 'inherit', 'inherit'], cwd: root });
 let skipped = 0;
