@@ -113,6 +113,9 @@ void ISApp::DispatchPacket(insim::Bytes p) {
       std::memcpy(sta_.data(), p.data(), std::min(p.size(), sta_.size()));
       break;
     }
+    case insim::type::kMso:
+      MessageOut(p);
+      break;
     case insim::type::kNcn: {
       const insim::Ncn ncn = insim::DecodeNcn(p);
       std::lock_guard lock(state_);
@@ -135,6 +138,23 @@ void ISApp::DispatchPacket(insim::Bytes p) {
     default:
       break;
   }
+}
+
+void ISApp::MessageOut(insim::Bytes mso) { commands::MessageOut(mso, *this, link_, err_); }
+
+// The main menu is drawn by the UI; until it is, "config" only stops the
+// lights engine the way an open screen does.
+void ISApp::OpenMainMenuFromChat() { uiScreen_.store(2); }
+
+void ISApp::SetLightsMode(std::uint32_t mode) {
+  std::lock_guard lock(state_);
+  active_.lightsMode = mode;
+}
+
+// The tick polls the list, so it is rebuilt under the state lock.
+void ISApp::RescanControllers() {
+  std::lock_guard lock(state_);
+  controllers_.Refresh(out_);
 }
 
 void ISApp::HandleVersion(const insim::Ver& ver) {

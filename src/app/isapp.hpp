@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "commands/chat_commands.hpp"
 #include "config/config.hpp"
 #include "engine/category.hpp"
 #include "engine/engine.hpp"
@@ -23,7 +24,7 @@ namespace bnx {
 
 using Nanos = platform::Nanos;
 
-class ISApp {
+class ISApp : private commands::ChatActions {
  public:
   ISApp(const Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
   ~ISApp();
@@ -41,6 +42,8 @@ class ISApp {
   }
   void Tick(Nanos now);
   void DispatchPacket(insim::Bytes packet);
+  // The "/o bnx" chat commands of one IS_MSO; runs on the receive thread.
+  void MessageOut(insim::Bytes mso);
 
   bool insimV9Mode() const { return insimV9Mode_.load(); }
   bool stopped() const { return stop_.load() != 0; }
@@ -65,6 +68,10 @@ class ISApp {
   void ReportAndStop(std::exception_ptr error, const char* where);
   void Stop();
   void ReapplyHeadlights();
+  // commands::ChatActions
+  void OpenMainMenuFromChat() override;
+  void SetLightsMode(std::uint32_t mode) override;
+  void RescanControllers() override;
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};

@@ -14,7 +14,11 @@ Platform& SystemPlatform() {
   static fake::FakeTimer timer;
   static fake::StdinConsole console;
   static fake::FakeShell shell;
-  static fake::FakeHttps https;
+  static fake::FakeHttps https = [] {
+    fake::FakeHttps h;
+    h.answerFile = "fake-update-answer.txt";
+    return h;
+  }();
   static fake::FakeRegistry registry = [] {
     fake::FakeRegistry r;
     r.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Native build";
