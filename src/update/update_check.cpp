@@ -38,13 +38,14 @@ std::string ChannelName(std::uint32_t channel) {
 
 // Every rule describes one line, with ECMAScript's line ends (LF and CR):
 // matching line by line finds what a multiline search of the whole answer
-// would.
+// would. Every rule begins with "Beaconix-", so no other line can match.
 std::vector<std::string_view> Lines(std::string_view body) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= body.size(); ++i) {
     if (i == body.size() || body[i] == '\n' || body[i] == '\r') {
-      if (i - start <= kMaxLine) lines.push_back(body.substr(start, i - start));
+      const std::string_view line = body.substr(start, i - start);
+      if (line.size() <= kMaxLine && line.starts_with("Beaconix-")) lines.push_back(line);
       start = i + 1;
     }
   }

@@ -22,7 +22,7 @@ async function startUp(t) {
 test('description from the registry; an offline update check goes on to start-up', opts, async (t) => {
   const text = await startUp(t);
   t.diagnostic(text.slice(0, text.indexOf('\nLoading')));
-  assert.match(text, /^Microsoft Windows 7 \d+ x64\n\n {3}Beaconix v2\.4[^\n]*\nWebRequest: Error 120\d\d has occurred\.\n\nLoading Config/);
+  assert.match(text, /^Microsoft Windows 7 \d+ x64\n\n {3}Beaconix v2\.4[^\n]*\nWebRequest: Error 12\d{3} has occurred\.\n\nLoading Config/);
 });
 
 test('the request goes to port 443 of the update host with the user agent', opts, async (t) => {
@@ -35,5 +35,5 @@ test('the request goes to port 443 of the update host with the user agent', opts
   delete process.env.http_proxy;
   assert.match(request, /^CONNECT [a-z0-9.-]+:443 HTTP\/1\.1\r\n/);
   assert.match(request, /User-Agent: Beaconix\/2\.4 \(\d+x64\)\r\n/);
-  assert.match(text, /WebRequest: Error 120\d\d has occurred\.\n\nLoading Config/);
+  assert.match(text, /WebRequest: Error 12\d{3} has occurred\.\n\nLoading Config/);
 });
