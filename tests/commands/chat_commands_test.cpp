@@ -24,7 +24,6 @@ std::vector<std::uint8_t> Mso(const std::string& text, std::uint8_t textStart = 
   return p;
 }
 
-// Everything a command did, as one line.
 struct Log : ChatActions {
   void OpenMainMenuFromChat() override { text += "menu"; }
   void SetLightsMode(std::uint32_t m) override { text += "lights " + std::to_string(m); }

@@ -37,7 +37,13 @@ std::string WebRequest(const std::string& host, const std::string& path,
   HINTERNET session = nullptr, connection = nullptr, request = nullptr;
   bool ok = (session = WinHttpOpen(wAgent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)) != nullptr;
-  if (ok) WinHttpSetTimeouts(session, kResolveMs, kConnectMs, kSendMs, kReceiveMs);
+  if (ok) {
+    WinHttpSetTimeouts(session, kResolveMs, kConnectMs, kSendMs, kReceiveMs);
+    // Waiting for the response (a proxy's answer to CONNECT included) has a
+    // time-out of its own.
+    DWORD responseMs = kReceiveMs;
+    WinHttpSetOption(session, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseMs, sizeof responseMs);
+  }
   ok = ok && (connection = WinHttpConnect(session, wHost.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
   ok = ok && (request = WinHttpOpenRequest(connection, L"GET", wPath.c_str(), nullptr,
                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
