@@ -25,10 +25,7 @@ std::string Notice(const std::string& version) {
 // Start-up with the update host giving each answer: what it prints between the
 // banner and loading the configuration, what it keeps, whether it stops.
 TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
-  struct Case {
-    std::string answer, printed, newVersion;
-    bool stops;
-  };
+  struct Case { std::string answer, printed, newVersion; bool stops; };
   const Case cases[] = {
       {"Beaconix-LatestVersion:2.5\n", Notice("2.5"), "2.5", false},
       {"Beaconix-LatestVersion:2.4\n", "", "", false},
@@ -62,7 +59,7 @@ TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     EXPECT_EQ(config.newVersion + " " + config.updatePage, c.newVersion + " " + (c.newVersion.empty() && !c.stops ? "" : kPage));
     EXPECT_EQ(fake.shell.opened.size() + console.anyKeys, c.stops ? 2u : 0u);
     EXPECT_EQ(fake.shell.opened, c.stops ? std::vector{kPage} : std::vector<std::string>{});
-    const auto& r = fake.https.requests.at(0);
+    const auto& r = fake.https.requests.at(0);  // one request, to the update host
     EXPECT_EQ(r.host + r.path + " " + r.userAgent, BuildSite().host + "/version/ Beaconix/2.4 (19045x64)");
   }
   fs::current_path(before);
