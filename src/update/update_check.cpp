@@ -54,7 +54,7 @@ std::vector<std::string_view> Lines(std::string_view body) {
 
 struct Rule {
   std::regex re;
-  bool has_value;
+  bool hasValue;
 };
 
 struct Found {
@@ -66,7 +66,7 @@ Found Search(const Rule& rule, const std::vector<std::string_view>& lines) {
   for (const std::string_view line : lines) {
     std::match_results<std::string_view::const_iterator> m;
     if (std::regex_search(line.begin(), line.end(), m, rule.re)) {
-      return {true, rule.has_value ? m[1].str() : std::string()};
+      return {true, rule.hasValue ? m[1].str() : std::string()};
     }
   }
   return {};
