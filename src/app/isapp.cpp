@@ -9,6 +9,7 @@
 
 #include "config/config_file.hpp"
 #include "insim/version.hpp"
+#include "ui/screens.hpp"
 
 namespace bnx {
 
@@ -143,6 +144,9 @@ void ISApp::DispatchPacket(insim::Bytes p) {
       std::memcpy(sta_.data(), p.data(), std::min(p.size(), sta_.size()));
       break;
     }
+    case insim::type::kMso:
+      MessageOut(p);
+      break;
     case insim::type::kNcn: {
       const insim::Ncn ncn = insim::DecodeNcn(p);
       std::lock_guard lock(state_);
@@ -170,6 +174,22 @@ void ISApp::DispatchPacket(insim::Bytes p) {
     default:
       break;
   }
+}
+
+void ISApp::MessageOut(insim::Bytes mso) { commands::MessageOut(mso, *this, link_, err_); }
+
+// Drawn over whatever screen is open, without clearing it first.
+void ISApp::OpenMainMenuFromChat() { WithUi(ui::ShowMainMenu); }
+
+void ISApp::SetLightsMode(std::uint32_t mode) {
+  std::lock_guard lock(state_);
+  active_.lightsMode = mode;
+}
+
+// The tick polls the list, so it is rebuilt under the state lock.
+void ISApp::RescanControllers() {
+  std::lock_guard lock(state_);
+  controllers_.Refresh(out_);
 }
 
 void ISApp::HandleVersion(const insim::Ver& ver) {

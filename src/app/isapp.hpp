@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "commands/chat_commands.hpp"
 #include "config/config.hpp"
 #include "engine/category.hpp"
 #include "engine/engine.hpp"
@@ -26,7 +27,7 @@ namespace bnx {
 
 using Nanos = platform::Nanos;
 
-class ISApp : private ui::Actions {
+class ISApp : private ui::Actions, private commands::ChatActions {
  public:
   ISApp(const Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
   ~ISApp() override;
@@ -44,6 +45,8 @@ class ISApp : private ui::Actions {
   }
   void Tick(Nanos now);
   void DispatchPacket(insim::Bytes packet);
+  // The "/o bnx" chat commands of one IS_MSO; runs on the receive thread.
+  void MessageOut(insim::Bytes mso);
 
   bool insimV9Mode() const { return insimV9Mode_.load(); }
   bool stopped() const { return stop_.load() != 0; }
@@ -93,6 +96,11 @@ class ISApp : private ui::Actions {
   void DrawHud() override { engine::Hud(uiOutbox_, active_).DrawHud(); }
   void ApplyRunningLights() override;
   void RefreshControllers() override { refreshPending_ = true; }
+
+  // commands::ChatActions
+  void OpenMainMenuFromChat() override;
+  void SetLightsMode(std::uint32_t mode) override;
+  void RescanControllers() override;
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};

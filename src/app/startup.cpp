@@ -16,9 +16,9 @@ namespace bnx {
 
 namespace {
 constexpr Nanos kMs = 1'000'000;
+}  // namespace
 
-bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err,
-             bool& stop) {
+bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err) {
   const update::WindowsInfo windows = update::ReadWindowsInfo(platform.registry);
   out << update::DescribeWindows(windows) << std::endl;
   out << "\n   Beaconix v" << update::kProgramVersion
@@ -29,7 +29,6 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
     out << "Press any key to open update page..." << std::endl;
     platform.console.WaitAnyKey();
     platform.shell.Open(config.updatePage);
-    stop = true;
     return false;
   }
 
@@ -52,6 +51,8 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
   return true;
 }
 
+namespace {
+
 // Runs one connected ISApp's two threads to their end.
 void RunConnection(ISApp& app) {
   std::thread receive(&ISApp::ReceiveLoop, &app);
@@ -71,8 +72,7 @@ void RunConnection(ISApp& app) {
 
 int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
   Config config;
-  bool stop = false;
-  if (!StartUp(config, platform, out, err, stop)) return 0;
+  if (!StartUp(config, platform, out, err)) return 0;
 
   int attempts = 0;
   bool everConnected = false;

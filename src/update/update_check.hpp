@@ -1,5 +1,6 @@
 #pragma once
 #include <iosfwd>
+#include <string>
 
 #include "config/config.hpp"
 #include "platform/system.hpp"
@@ -9,9 +10,25 @@ namespace bnx::update {
 
 constexpr const char* kProgramVersion = "2.4";
 
-// 0 carry on, 1 open the update page and stop. Until the version query is
-// built this finds nothing.
+// Where the check asks and what it points players to; the build chooses.
+struct UpdateSite {
+  std::string host;
+  std::string releasePage, betaPage, devPage;
+  std::string variantTag;
+};
+const UpdateSite& BuildSite();
+
+// "Beaconix/2.4 (12345x64)"
+std::string UserAgent(const WindowsInfo& info);
+
+// Asks the update host, stores a newer version and its page in `config` and
+// prints the notices. 0 carry on, 1 this version is refused: open
+// config.updatePage and stop.
 int CheckForUpdates(const WindowsInfo& info, Config& config, platform::Https& https,
-                    std::ostream& out);
+                    std::ostream& out, const UpdateSite& site = BuildSite());
+
+// The check without the request: what an answer tells.
+int ReadUpdateAnswer(const std::string& body, Config& config, std::ostream& out,
+                     const UpdateSite& site = BuildSite());
 
 }  // namespace bnx::update

@@ -1,13 +1,14 @@
 #!/bin/bash
 # Fuzzes under ASan and UBSan with libFuzzer, each target for a bounded time: "config" (the
-# readers of Beaconix.cfg, cfg.txt and autoexec.lfs) and "receive" (LFS's byte stream through
-# framing and dispatch). Builds (again when src/ changed) and keeps corpora under build/fuzz.
+# readers of Beaconix.cfg, cfg.txt and autoexec.lfs), "receive" (LFS's byte stream through
+# framing and dispatch), "chat" (whole IS_MSO packets through the chat commands) and "update"
+# (whole answers of the update host). Builds (again when src/ changed) and keeps corpora under build/fuzz.
 # Usage: tests/fuzz/run.sh [seconds each, default 60, 0 = no limit] [target] [libFuzzer options]
 set -eu
-seconds=${1:-60}; targets=${2:-config receive}; shift $(($# < 2 ? $# : 2))
+seconds=${1:-60}; targets=${2:-config receive chat update}; shift $(($# < 2 ? $# : 2))
 root=$(cd "$(dirname "$0")/../.." && pwd); out="$root/build/fuzz"
 command -v clang++ >/dev/null || { echo "SKIP: clang++ is not installed"; exit 77; }
-flags="-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -DASIO_STANDALONE -I$root/src"
+flags="-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -DASIO_STANDALONE -I$root/src -I$root/tests"
 if [ ! -e "$out/obj/done" ] || [ -n "$(find "$root/src" -newer "$out/obj/done" -type f | head -1)" ]; then
   rm -rf "$out/obj" && mkdir -p "$out/obj"
   # Every portable source: a new handler is fuzzed without a change here.
@@ -15,7 +16,7 @@ if [ ! -e "$out/obj/done" ] || [ -n "$(find "$root/src" -newer "$out/obj/done" -
     'clang++ $0 -fsanitize=fuzzer-no-link -c "$1" -o "$2/obj/$(echo "${1#*/src/}" | tr / _).o"' "$flags" {} "$out"
   touch "$out/obj/done"
 fi
-for t in config receive; do
+for t in config receive chat update; do
   [ "$out/${t}_fuzz" -nt "$out/obj/done" ] && [ "$out/${t}_fuzz" -nt "$root/tests/fuzz/${t}_fuzz.cpp" ] ||
     clang++ $flags -fsanitize=fuzzer -o "$out/${t}_fuzz" "$root/tests/fuzz/${t}_fuzz.cpp" "$out"/obj/*.o
 done
@@ -36,6 +37,12 @@ for s in ver8:0014020100302e3746$(z 4)5333$(z 4)080004030000 all9:03$all drip9:0
   seed receive "${s%%:*}" "$(sed 's/../\\x&/g' <<<"${s#*:}")"
 done
 
+# Chat: a print and a lights mode behind a player name; update: a refusal beside a newer version.
+seed chat print '\042\013\000\000\000\000\003\000bnx print a^b\000'
+seed chat lights '\042\013\000\000\000\000\003\011Player : BNX lightsmode 2\000'
+seed update answer 'Beaconix-LatestVersion:2.5\r\nBeaconix-DoNotUseVersion:2.4\nBeaconix-LatestCV::1\n'
+
 for t in $targets; do
-  "$out/${t}_fuzz" "$out/corpus-$t" -max_total_time="$seconds" -timeout=5 -max_len=24576 -print_final_stats=1 "$@"
+  case $t in chat) len=256 ;; update) len=1024 ;; *) len=24576 ;; esac
+  "$out/${t}_fuzz" "$out/corpus-$t" -max_total_time="$seconds" -timeout=5 -max_len=$len -print_final_stats=1 "$@"
 done

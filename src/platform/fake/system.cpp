@@ -1,6 +1,8 @@
 #include "platform/fake/system.hpp"
 
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 namespace bnx::platform::fake {
@@ -15,6 +17,14 @@ void StdinConsole::WaitEnter() {
 std::string FakeHttps::Get(const std::string& host, const std::string& path,
                            const std::string& user_agent, std::ostream&) {
   requests.push_back({host, path, user_agent});
+  if (!answerFile.empty()) {
+    std::ifstream file(answerFile, std::ios::binary);
+    if (file) {
+      std::ostringstream text;
+      text << file.rdbuf();
+      return text.str();
+    }
+  }
   return body;
 }
 

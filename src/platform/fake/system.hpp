@@ -22,18 +22,29 @@ class StdinConsole : public Console {
   void WaitEnter() override;
 };
 
+// Counts the waits and returns at once.
+class FakeConsole : public Console {
+ public:
+  void WaitAnyKey() override { ++anyKeys; }
+  void WaitEnter() override { ++enters; }
+  int anyKeys = 0, enters = 0;
+};
+
 class FakeShell : public Shell {
  public:
   void Open(const std::string& address) override { opened.push_back(address); }
   std::vector<std::string> opened;
 };
 
-// Answers every request with `body`, offline by default.
+// Answers every request with `body`, offline by default; with `answerFile`
+// set, with that file's contents when it exists (how the native program's
+// tests choose the answer).
 class FakeHttps : public Https {
  public:
   std::string Get(const std::string& host, const std::string& path, const std::string& user_agent,
                   std::ostream& out) override;
   std::string body;
+  std::string answerFile;
   struct Request {
     std::string host, path, userAgent;
   };

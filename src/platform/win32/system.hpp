@@ -31,6 +31,10 @@ class WinRegistry : public Registry {
   std::string ReadString(const std::string& key_path, const std::string& value) override;
 };
 
+std::string ReadRegistryString(const std::string& key_path, const std::string& value);
+std::string WebRequest(const std::string& host, const std::string& path,
+                       const std::string& user_agent, std::ostream& out);
+
 class WinHttps : public Https {
  public:
   std::string Get(const std::string& host, const std::string& path, const std::string& user_agent,

@@ -1,0 +1,125 @@
+#include "commands/chat_commands.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <ostream>
+
+namespace bnx::commands {
+
+namespace {
+
+constexpr std::size_t kMsoTextOffset = 8;
+constexpr std::uint8_t kUserTypeO = 3;  // MSO_O: a "/o" line
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string LowerFirstWord(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsSpace(s[i])) ++i;
+  std::string word;
+  for (; i < s.size() && !IsSpace(s[i]); ++i) {
+    const char c = s[i];
+    word += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+  }
+  return word;
+}
+
+Command Lookup(const std::string& word) {
+  if (word == "config" || word == "configure" || word == "cfg") return Command::kConfig;
+  if (word == "lightsmode") return Command::kLightsMode;
+  if (word == "rescan") return Command::kRescan;
+  if (word == "clear") return Command::kClear;
+  if (word == "print") return Command::kPrint;
+  return Command::kNone;
+}
+
+std::string UtcStamp() {
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day ymd{day};
+  const hh_mm_ss hms{now - day};
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d UTC", int(ymd.year()),
+                unsigned(ymd.month()), unsigned(ymd.day()), int(hms.hours().count()),
+                int(hms.minutes().count()), int(hms.seconds().count()));
+  return text;
+}
+
+}  // namespace
+
+ChatCommand ParseMessageOut(insim::Bytes mso) {
+  const insim::Reader r(mso);
+  if (r.u8(6) != kUserTypeO) return {};
+  const std::size_t textStart = r.u8(7);
+  const std::string msg = r.text(kMsoTextOffset, insim::len::kMsoMax - kMsoTextOffset);
+  if (msg.size() <= textStart + 1) return {};
+  const std::string_view line = Trim(std::string_view(msg).substr(textStart));
+  if (line.empty() || LowerFirstWord(line) != "bnx" || line.size() <= 4) return {};
+  const std::string_view rest = Trim(line.substr(4));
+  if (rest.empty()) return {};
+  const std::string word = LowerFirstWord(rest);
+  ChatCommand command{Lookup(word), {}};
+  if (rest.size() >= word.size() + 2) command.argument = Trim(rest.substr(word.size()));
+  return command;
+}
+
+std::string EscapeForPrint(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '^') {
+      out += "^^";
+    } else if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9')) {
+      out += c;
+    } else {
+      out += '[' + std::to_string(b) + ']';
+    }
+  }
+  return out;
+}
+
+std::optional<std::uint32_t> LightsModeArgument(std::string_view argument) {
+  if (argument.size() != 1 || argument[0] < '0' || argument[0] > '3') return std::nullopt;
+  return std::uint32_t(argument[0] - '0');
+}
+
+void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink, std::ostream& err) {
+  try {
+    const ChatCommand c = ParseMessageOut(mso);
+    switch (c.command) {
+      case Command::kConfig:
+        actions.OpenMainMenuFromChat();
+        break;
+      case Command::kLightsMode:
+        if (const auto mode = LightsModeArgument(c.argument)) actions.SetLightsMode(*mode);
+        break;
+      case Command::kRescan:
+        actions.RescanControllers();
+        break;
+      case Command::kClear:
+        sink.SendDeleteButtons(0, 0, 200);
+        break;
+      case Command::kPrint:
+        sink.SendLocalMessage(EscapeForPrint(c.argument), 1);
+        break;
+      case Command::kNone:
+        break;
+    }
+  } catch (const std::exception& e) {
+    err << UtcStamp() << " ISApp::MessageOut Exception: " << e.what() << std::endl;
+  } catch (...) {
+    err << UtcStamp() << " ISApp::MessageOut Unknown Exception" << std::endl;
+  }
+}
+
+}  // namespace bnx::commands

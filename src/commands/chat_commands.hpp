@@ -1,0 +1,45 @@
+#pragma once
+// "/o bnx" chat commands: LFS hands "/o" lines to InSim programs as IS_MSO with
+// UserType 3.
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "insim/packets.hpp"
+#include "insim/sink.hpp"
+
+namespace bnx::commands {
+
+enum class Command { kNone, kConfig, kLightsMode, kRescan, kClear, kPrint };
+
+struct ChatCommand {
+  Command command = Command::kNone;
+  std::string argument;
+};
+
+// The command of a whole received IS_MSO; kNone for anything not meant for us.
+// Reads only within the packet.
+ChatCommand ParseMessageOut(insim::Bytes mso);
+
+// "^" doubled, letters and digits kept, every other byte as "[code]".
+std::string EscapeForPrint(std::string_view text);
+
+// Exactly one character "0" to "3".
+std::optional<std::uint32_t> LightsModeArgument(std::string_view argument);
+
+// What a command asks of the connection beyond sending packets.
+class ChatActions {
+ public:
+  virtual ~ChatActions() = default;
+  virtual void OpenMainMenuFromChat() = 0;
+  virtual void SetLightsMode(std::uint32_t mode) = 0;
+  virtual void RescanControllers() = 0;
+};
+
+// Parses and acts. A failing command is abandoned with one UTC-stamped line
+// on `err`; nothing is thrown.
+void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink, std::ostream& err);
+
+}  // namespace bnx::commands

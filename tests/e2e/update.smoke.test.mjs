@@ -1,0 +1,69 @@
+// The description line and the real update check: offline, through a silent
+// proxy (short time-outs), and through a proxy answering as the update host with
+// a test CA that only this prefix's user trusts, for this test only.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import net from 'node:net';
+import tls from 'node:tls';
+import { test } from 'node:test';
+import { IS_WINE, SKIP, START_TIMEOUT, T, WINEPREFIX, setup } from './harness.mjs';
+
+const opts = { skip: SKIP || (!IS_WINE && 'needs the Windows program'), timeout: 120000 };
+for (const v of ['http_proxy', 'https_proxy', 'HTTP_PROXY', 'HTTPS_PROXY']) delete process.env[v];
+const failed = /\nWebRequest: Error \d+ has occurred\.\n\nLoading Config/;
+
+async function startUp(t) {
+  const ctx = await setup(t, { host: false });
+  const app = ctx.startApp();
+  const banner = await app.waitForText('Beaconix v2.4', { timeout: START_TIMEOUT });
+  t.diagnostic(`update check: ${Math.round((await app.waitForText(T.connecting(ctx.port), { timeout: 30000 })).at - banner.at)} ms`);
+  return app.stdout;
+}
+
+test('description from the registry; an offline update check goes on to start-up', opts, async (t) => {
+  const text = await startUp(t);
+  assert.match(text, /^Microsoft Windows 7 \d+ x64\n\n {3}Beaconix v2\.4[^\n]*\nWebRequest/);
+  assert.match(text, failed);
+});
+
+test('the request goes to port 443 of the update host; a silent one holds start-up only briefly', opts, async (t) => {
+  let request = '';
+  const proxy = net.createServer((s) => s.on('data', (d) => { request += d; }));  // never answers
+  await new Promise((r) => proxy.listen(0, '127.0.0.1', r));
+  t.after(() => proxy.close());
+  process.env.http_proxy = `http://127.0.0.1:${proxy.address().port}`;
+  assert.match(await startUp(t), failed);
+  assert.match(request, /^CONNECT [a-z0-9.-]+:443 HTTP\/1\.1\r\n(.*\r\n)*User-Agent: Beaconix\/2\.4 \(\d+x64\)\r\n/);
+});
+
+test('a real HTTPS exchange through a local proxy answering as the update host', opts, async (t) => {
+  const ctx = await setup(t, { host: false });
+  const ssl = (...a) => assert.equal(spawnSync('openssl', a, { cwd: ctx.dir, stdio: 'ignore' }).status, 0);
+  ssl('req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', 'ca.key', '-out', 'ca.pem', '-days', '1', '-subj', '/CN=Beaconix test CA');
+  const der = new crypto.X509Certificate(fs.readFileSync(`${ctx.dir}/ca.pem`)).raw;
+  const key = `HKCU\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\${crypto.createHash('sha1').update(der).digest('hex').toUpperCase()}`;
+  const reg = (...a) => spawnSync('wine', ['reg', ...a, '/f'], { env: { ...process.env, WINEPREFIX, WINEDEBUG: '-all' }, stdio: 'ignore' });
+  reg('add', key, '/v', 'Blob', '/t', 'REG_BINARY', '/d', Buffer.concat([Buffer.from(new Uint32Array([32, 1, der.length]).buffer), der]).toString('hex'));
+  t.after(() => reg('delete', key));
+  let request = '';
+  const proxy = net.createServer((s) => s.once('data', (d) => {
+    const host = /^CONNECT ([^:]+):443 /.exec(String(d))[1];
+    fs.writeFileSync(`${ctx.dir}/ext`, `subjectAltName=DNS:${host}\n`);
+    ssl('req', '-newkey', 'rsa:2048', '-nodes', '-keyout', 's.key', '-out', 's.csr', '-subj', `/CN=${host}`);
+    ssl('x509', '-req', '-in', 's.csr', '-CA', 'ca.pem', '-CAkey', 'ca.key', '-CAcreateserial', '-out', 's.pem', '-extfile', 'ext');
+    s.write('HTTP/1.1 200 Connection established\r\n\r\n');
+    const tlsSocket = new tls.TLSSocket(s, { isServer: true, key: fs.readFileSync(`${ctx.dir}/s.key`), cert: fs.readFileSync(`${ctx.dir}/s.pem`) });
+    tlsSocket.on('error', () => {}).on('data', (r) => {
+      request += r;
+      tlsSocket.end('HTTP/1.1 200 OK\r\nContent-Length: 28\r\nConnection: close\r\n\r\nBeaconix-LatestVersion:2.5\r\n');
+    });
+  }));
+  await new Promise((r) => proxy.listen(0, '127.0.0.1', r));
+  t.after(() => proxy.close());
+  process.env.http_proxy = `http://127.0.0.1:${proxy.address().port}`;
+  const app = ctx.startApp();
+  await app.waitForText('version of Beaconix available: 2.5  ***\n', { timeout: START_TIMEOUT });
+  assert.match(request, /^GET \S*\/version\/ HTTP\/1\.1\r\n(.*\r\n)*User-Agent: Beaconix\/2\.4 \(\d+x64\)\r\n/);
+});

@@ -1,0 +1,70 @@
+#include "update/update_check.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "app/startup.hpp"
+#include "support/fake_platform.hpp"
+
+namespace bnx::update {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPage = BuildSite().releasePage;
+const std::string kRefused = "***  Your version of Beaconix has been blacklisted.  ***\n"
+                             "***       This version can no-longer be used.        ***\n\n";
+const std::string kOpen = "Press any key to open update page...\n";
+std::string Notice(const std::string& version) {
+  return "***  There is a new Release version of Beaconix available: " + version + "  ***\n" +
+         "     Download the latest version at: " + kPage + "\n\n";
+}
+
+// Start-up with the update host giving each answer: what it prints between the
+// banner and loading the configuration, what it keeps, whether it stops.
+TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
+  struct Case { std::string answer, printed, newVersion; bool stops; };
+  const Case cases[] = {
+      {"Beaconix-LatestVersion:2.5\n", Notice("2.5"), "2.5", false},
+      {"Beaconix-LatestVersion:2.4\n", "", "", false},
+      {"x\r\nBeaconix-LatestVersion:2.3\r\nBeaconix-LatestVersion:2.6\r\n", Notice("2.3"), "2.3", false},
+      {"Beaconix-DoNotUseVersion:2.4", kRefused + kOpen, "", true},
+      {"Beaconix-LatestBetaVersion:3b\nBeaconix-XDev\nBeaconix-DoNotUseVersion:2x4\n", kRefused + kOpen, "", true},
+      {"Beaconix-DoNotUseVersion:2.4\nBeaconix-LatestVersion:2.5\n", kRefused + Notice("2.5") + kOpen, "2.5", true},
+      {"Beaconix-DoNotUseVersion:2.41\n Beaconix-LatestVersion:2.5\nBeaconix-LatestCV::2.9\n", "", "", false},
+      {"", "", "", false},
+      {"<html><head><title>502 Bad Gateway</title></head>\n<body>" + std::string(100000, 'x') +
+           "\nBeaconix-LatestVersion:" + std::string(300, '9') + "\n</body></html>\n", "", "", false},
+  };
+  const fs::path before = fs::current_path(), lfsFolder = fs::temp_directory_path() / "bnx-update-test";
+  fs::create_directories(lfsFolder);
+  fs::current_path(lfsFolder);
+  for (const Case& c : cases) {
+    testing::FakePlatform fake;
+    platform::fake::FakeConsole console;
+    const platform::Platform& p = fake.platform;
+    platform::Platform withConsole{p.keyboard, p.window, p.game_input, p.timer, console, p.shell, p.https, p.registry};
+    fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Windows 10 Pro";
+    fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\CurrentBuild"] = "19045";
+    fake.https.body = c.answer;
+    Config config;
+    std::ostringstream out, err;
+    EXPECT_EQ(StartUp(config, withConsole, out, err), !c.stops) << c.answer;
+    const std::string text = out.str();
+    EXPECT_EQ(text.rfind("Windows 10 Pro 19045 x64\n\n   Beaconix v2.4", 0), 0u) << text;
+    const std::size_t from = text.find('\n', text.find("Beaconix v2.4")) + 1;
+    EXPECT_EQ(text.substr(from, c.stops ? text.npos : text.find("\nLoading Config") - from), c.printed) << c.answer;
+    EXPECT_EQ(config.newVersion + " " + config.updatePage, c.newVersion + " " + (c.newVersion.empty() && !c.stops ? "" : kPage));
+    EXPECT_EQ(fake.shell.opened.size() + console.anyKeys, c.stops ? 2u : 0u);
+    EXPECT_EQ(fake.shell.opened, c.stops ? std::vector{kPage} : std::vector<std::string>{});
+    const auto& r = fake.https.requests.at(0);  // one request, to the update host
+    EXPECT_EQ(r.host + r.path + " " + r.userAgent, BuildSite().host + "/version/ Beaconix/2.4 (19045x64)");
+  }
+  fs::current_path(before);
+  fs::remove_all(lfsFolder);
+}
+
+}  // namespace
+}  // namespace bnx::update
