@@ -20,11 +20,12 @@ import { fileURLToPath } from 'node:url';
 export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const FAKE_LFS = process.env.FAKE_LFS ?? path.join(ROOT, 'tools', 'fake-lfs', 'fake-lfs.mjs');
 export const BEACONIX_CMD = process.env.BEACONIX_CMD ? JSON.parse(process.env.BEACONIX_CMD) : null;
-const IS_WINE = BEACONIX_CMD !== null && /^wine(64)?$/.test(path.basename(BEACONIX_CMD[0]));
+export const IS_WINE = BEACONIX_CMD !== null && /^wine(64)?$/.test(path.basename(BEACONIX_CMD[0]));
 export const SKIP = BEACONIX_CMD === null ? 'BEACONIX_CMD is not set' : false;
 // Wine starts slowly and its timing is looser.
 export const SLACK = IS_WINE ? 3 : 1;
 export const START_TIMEOUT = IS_WINE ? 45000 : 10000;
+export const WINEPREFIX = process.env.WINEPREFIX ?? path.join(ROOT, 'build', 'tmp', 'wineprefix');
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // `promise`, or `fallback` after `ms`.
@@ -154,7 +155,7 @@ export class App {
   }
 
   start() {
-    const env = { ...process.env, ...(IS_WINE && { WINEDEBUG: '-all', WINEPREFIX: process.env.WINEPREFIX ?? path.join(ROOT, 'build', 'tmp', 'wineprefix') }) };
+    const env = { ...process.env, ...(IS_WINE && { WINEDEBUG: '-all', WINEPREFIX }) };
     // Own process group, so that Wine's helper processes go with it.
     this.proc = spawn(BEACONIX_CMD[0], BEACONIX_CMD.slice(1), { cwd: this.dir, env, stdio: 'pipe', detached: true });
     this.startedAt = performance.now();
