@@ -24,12 +24,6 @@ fi
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target beaconix lfs_window -j "$jobs" >/dev/null
-prefix=build/tmp/wineprefix
-mkdir -p "$prefix"
-export WINEPREFIX=$PWD/$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$prefix/system.reg" ] || echo "demo: creating a Wine prefix (once, about 10 s)"
-timeout 180 wine wineboot -i >/dev/null 2>&1 </dev/null || true
-
 display=""
 for n in $(seq 90 120); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
@@ -39,4 +33,14 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-DISPLAY=$display node tools/demo/drive.mjs wine build/windows/Beaconix.exe build/windows/lfs_window.exe "$prefix"
+
+# Wine's desktop process starts with the prefix's first program and keeps the
+# display it found then: boot the prefix inside the virtual display.
+export DISPLAY=$display
+prefix=build/tmp/wineprefix
+mkdir -p "$prefix"
+export WINEPREFIX=$PWD/$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -k >/dev/null 2>&1 || true
+[ -f "$prefix/system.reg" ] || echo "demo: creating a Wine prefix (once, about 10 s)"
+timeout 180 wine wineboot -i >/dev/null 2>&1 </dev/null || true
+node tools/demo/drive.mjs wine build/windows/Beaconix.exe build/windows/lfs_window.exe "$prefix"

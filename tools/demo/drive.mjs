@@ -102,7 +102,7 @@ click(2, 21); await mark('lights-mode');
 click(4, 41); await mark('lights-mode-details');
 click(4, 12); await sleep(500); click(2, 23); await mark('misc-options');
 click(8, 8); await sleep(500);
-chat('/o bnx lightsmode 1');
+chat('bnx lightsmode 1');  // LFS hands over what follows "/o "
 if (wine) {
   await sleep(500);
   await key('Next', 'PageDown: lights, mode 1'); await sleep(3000); await key('Next', 'PageDown: off'); await sleep(1000);

@@ -49,10 +49,14 @@ for (const e of entries) {
   if (e.conn !== conn || e.t > until || !e.hex) continue;
   const b = Buffer.from(e.hex, 'hex');
   if (e.dir === 'recv' && e.type === 'IS_BTN' && b.length >= 12) {
-    buttons.set(b[4], {
+    const old = buttons.get(b[4]);
+    const btn = {
       ReqI: b[2], UCID: b[3], ClickID: b[4], Inst: b[5], BStyle: b[6], TypeIn: b[7],
       L: b[8], T: b[9], W: b[10], H: b[11], ...splitText(b.subarray(12), b[7]), t: e.t,
-    });
+    };
+    // A button sent again with no size keeps its place and style: only its text changes.
+    if (old && !btn.W && !btn.H) Object.assign(btn, { BStyle: old.BStyle, L: old.L, T: old.T, W: old.W, H: old.H });
+    buttons.set(b[4], btn);
     last = e.t;
   } else if (e.type === 'IS_BFN' && b.length >= 8) {
     const [subT, , clickId, clickMax] = [b[3], b[4], b[5], b[6]];

@@ -40,7 +40,7 @@ export function deriveLanes(entries, { conn } = {}) {
     end = Math.max(end, e.t ?? 0);
     if (e.event === 'note' && e.key) marks.push({ t: e.t, label: e.key });
     if (e.dir === 'send' && e.type === 'IS_BTC') marks.push({ t: e.t, label: `click ${e.fields?.ClickID}` });
-    if (e.dir === 'send' && e.type === 'IS_MSO') marks.push({ t: e.t, label: e.fields?.Msg ?? 'chat' });
+    if (e.dir === 'send' && e.type === 'IS_MSO') marks.push({ t: e.t, label: `chat: ${e.fields?.Msg}` });
     if (e.dir !== 'recv' || e.type !== 'IS_SMALL') continue;
     LANES.forEach((l, i) => {
       if (e.subT !== l.subT || !(e.UVal & l.change)) return;

@@ -22,7 +22,7 @@ test('lanes follow the change bits of the packets of one connection', () => {
   // The other connection's extra light is not this drive's.
   assert.deepEqual(lane('Extra light'), []);
   assert.deepEqual(model.marks.map((m) => m.label), ['PageDown: flashing lights', 'PageUp: Wail', 'PageUp: Yelp',
-    'PageUp held: bullhorn', '/o bnx lightsmode 1']);
+    'PageUp held: bullhorn', 'chat: bnx lightsmode 1']);
   assert.equal(model.end, 103000);
   assert.match(renderSvg(model), /^<svg[^]*bullhorn[^]*<\/svg>$/);
 });
