@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/isapp.hpp"
-#include "support/fake_platform.hpp"
+#include "platform/fake/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 namespace {
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   std::filesystem::current_path(dir);
 
-  bnx::testing::FakePlatform fakes;
+  bnx::platform::fake::FakePlatform fakes;
   LatenessTimer timer(fakes.timer);
   bnx::platform::Platform platform{fakes.keyboard, fakes.window, fakes.gameInput, timer,
                                    fakes.console,  fakes.shell,  fakes.https,     fakes.registry};

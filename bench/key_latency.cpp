@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "app/isapp.hpp"
-#include "support/fake_platform.hpp"
+#include "platform/fake/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 int main(int argc, char** argv) {
   using Clock = std::chrono::steady_clock;
   const int presses = argc > 1 ? std::atoi(argv[1]) : 1000;
-  bnx::testing::FakePlatform fakes;
+  bnx::platform::fake::FakePlatform fakes;
   auto& keyboard = fakes.keyboard;
   bnx::platform::Platform& platform = fakes.platform;
   bnx::testing::LoopbackLfs lfs;

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "app/isapp.hpp"
-#include "support/fake_platform.hpp"
+#include "platform/fake/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 // Allocations are counted per thread, so the writer thread's do not count
@@ -190,7 +190,7 @@ class LineSink : public std::streambuf {
 
 // A connected ISApp on the in-memory platform whose threads are not started.
 struct Rig {
-  bnx::testing::FakePlatform fakes;
+  bnx::platform::fake::FakePlatform fakes;
   bnx::platform::Platform& platform = fakes.platform;
   bnx::testing::LoopbackLfs lfs;
   LineSink outSink;

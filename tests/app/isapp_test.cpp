@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "support/fake_platform.hpp"
+#include "platform/fake/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
 
 namespace bnx {
@@ -47,7 +47,7 @@ class ISAppTest : public ::testing::Test {
   }
 
   Config config_;
-  testing::FakePlatform fakes_;
+  platform::fake::FakePlatform fakes_;
   ScriptedTimer timer_;
   platform::Platform platform_ = fakes_.With(timer_);
   std::ostringstream out_, err_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/isapp.hpp"
-#include "support/fake_platform.hpp"
+#include "platform/fake/fake_platform.hpp"
 #include "support/recording_sink.hpp"
 
 namespace bnx::commands {
@@ -64,7 +64,7 @@ TEST(MessageOut, ParsesActsAndEscapes) {
 }
 
 TEST(MessageOut, WiredIntoTheConnection) {
-  testing::FakePlatform fake;
+  platform::fake::FakePlatform fake;
   std::ostringstream out, err;
   ISApp app(Config{}, fake.platform, out, err);  // never connected
   app.DispatchPacket(Mso("bnx lightsmode 3"));

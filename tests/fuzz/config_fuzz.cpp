@@ -71,7 +71,7 @@ Binding ReferenceParse(const std::string& line) {
     r.buttons = {static_cast<std::uint32_t>(std::stoi(m[4]))};
   } else if (std::regex_match(line, m, p)) {
     r.povs = {{static_cast<std::uint32_t>(std::stoi(m[4])), static_cast<std::uint32_t>(std::stoi(m[5]))}};
-    if (r.povs[0].index > 1) return {};
+    if (r.povs[0].index > 3) return {};
   } else {
     return {};
   }

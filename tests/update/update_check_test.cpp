@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/startup.hpp"
-#include "support/fake_platform.hpp"
+#include "platform/fake/fake_platform.hpp"
 
 namespace bnx::update {
 namespace {
@@ -42,7 +42,7 @@ TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
   fs::create_directories(lfsFolder);
   fs::current_path(lfsFolder);
   for (const Case& c : cases) {
-    testing::FakePlatform fake;
+    platform::fake::FakePlatform fake;
     platform::fake::FakeConsole console;
     const platform::Platform& p = fake.platform;
     platform::Platform withConsole{p.keyboard, p.window, p.game_input, p.timer, console, p.shell, p.https, p.registry};
