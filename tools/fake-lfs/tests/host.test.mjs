@@ -1,9 +1,8 @@
 // The simulated host against clients made of node-insim's own packets: the layouts it sends and
-// decodes, and its error reports. tests/e2e covers its scenarios and actions with the real program.
+// decodes, and its error reports. tests/e2e covers its answers, scenarios and actions with the real program.
 import assert from 'node:assert/strict';
 import net from 'node:net';
 import { test } from 'node:test';
-import { InSim } from 'node-insim';
 import * as P from 'node-insim/packets';
 import { setup, sleep } from '../../../tests/e2e/harness.mjs';
 
@@ -29,26 +28,6 @@ function rawClient(port, unit) {
   return c;
 }
 const isi = (InSimVer) => new P.IS_ISI({ ReqI: 1, Flags: 4, InSimVer, Prefix: '!', IName: 'test' });
-const tiny = (SubT, ReqI = 1) => new P.IS_TINY({ SubT, ReqI });
-
-test('node-insim client (InSim 9+): version, state, connection, players and ping answered with its ReqI', async (t) => {
-  const h = await startHost(t, { args: ['--player', '^4Cop'] });
-  const [c, got] = [new InSim(), []];
-  c.on(P.PacketType.ISP_VER, (p) => {
-    got.push(['VER', p.ReqI, p.Version, p.Product, p.InSimVer]);
-    for (const [s, r] of [[P.TinyType.TINY_SST, 1], [P.TinyType.TINY_NCN, 1], [P.TinyType.TINY_NPL, 1], [P.TinyType.TINY_PING, 9]]) c.send(tiny(s, r));
-  });
-  c.on(P.PacketType.ISP_STA, (p) => got.push(['STA', p.ReqI]));
-  c.on(P.PacketType.ISP_NCN, (p) => got.push(['NCN', p.ReqI, p.UCID, p.Flags]));
-  c.on(P.PacketType.ISP_NPL, (p) => got.push(['NPL', p.ReqI, p.PName]));
-  c.on(P.PacketType.ISP_TINY, (p) => got.push(['TINY', p.SubT, p.ReqI]) && c.send(tiny(P.TinyType.TINY_CLOSE, 0)));
-  c.connect({ Host: '127.0.0.1', Port: h.port, IName: 'test', ReqI: 7, Flags: 4 });
-  await h.waitFor({ event: 'host-close', detail: 'TINY_CLOSE' });
-  assert.deepEqual(got, [['VER', 7, '0.7F', 'S3', 9], ['STA', 1], ['NCN', 1, 0, 0], ['NPL', 1, '^4Cop'], ['TINY', P.TinyType.TINY_REPLY, 9]]);
-  const ping = h.find({ subT: 'TINY_PING' })[0];
-  assert.deepEqual([ping.conn, ping.dir, ping.ReqI, ping.hex, h.find({ event: 'unit' })[0].unit], [1, 'recv', 9, '01030903', 4]);
-  assert.deepEqual(h.errors(), []);
-});
 
 test('InSim 8 client: sizes in bytes, keep-alives, packets sent on a control line, and what the client sends decoded', async (t) => {
   const h = await startHost(t, { args: ['--insim-version', '8', '--keepalive', '100'] });
