@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
-#include <unistd.h>
+#include "support/temp_folder.hpp"
 
 namespace bnx {
 namespace {
@@ -21,26 +19,8 @@ const std::string kAdded = "\n/insim 29999\n";
 const std::string kPlease = "*** Please type /insim 29999 into LFS and ***\n  *** restart Beaconix if connection fails. ***\n\n";
 const std::string kNotice = "\n    Default InSim port set in autoexec.lfs\n" + kPlease;
 
-// Every test runs in a fresh folder of its own and returns to where it was.
-class LfsSetup : public ::testing::Test {
+class LfsSetup : public test::TempFolder {
  protected:
-  void SetUp() override {
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  static void Write(const fs::path& p, const std::string& text) {
-    if (p.has_parent_path()) fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
-  }
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
   // Runs on a fresh Config; returns what was printed.
   std::string Run() {
     out_ = {}, err_ = {}, cfg_ = Config{};
@@ -52,16 +32,15 @@ class LfsSetup : public ::testing::Test {
   const fs::path kAutoexec = fs::path("data") / "script" / "autoexec.lfs";
   Config cfg_;
   std::ostringstream out_, err_;
-  fs::path home_ = fs::current_path(), dir_ = fs::temp_directory_path() / ("bnx-lfs-" + std::to_string(::getpid()));
 };
 
 TEST_F(LfsSetup, FindsThePortInEveryAcceptedFormAndAddsALineOnlyWhenThereIsNone) {
   auto above = [](char line) { return std::string("InSim port 70000 in autoexec.lfs at line ") + line + " is above 65535 and is ignored.\n"; };
   const std::tuple<std::string, std::uint32_t, std::string> cases[] = {  // line(s), port (0: none), printed
-      {"/insim=29999\n", 29999, ""}, {"/insim 29998\n", 29998, ""}, {"/insim= 29997\n", 29997, ""},
-      {"   /insim 30000\n", 30000, ""}, {"\t/insim=31000 # mine\n", 31000, ""}, {"/insim 400abc\n", 400, ""},
-      {"/insim=\t500\n", 500, ""}, {"/insim 123456\n", 12345, ""}, {"/insim  \t 7\n", 7, ""},
-      {"/insim 65535\n", 65535, ""}, {"/insim 30001\r\n/insim=30002\r\n", 30002, ""},
+      {"/insim=29999\n", 29999, ""}, {"/insim= 29997\n", 29997, ""}, {"   /insim 30000\n", 30000, ""},
+      {"\t/insim=31000 # mine\n", 31000, ""}, {"/insim 400abc\n", 400, ""}, {"/insim=\t500\n", 500, ""},
+      {"/insim 123456\n", 12345, ""}, {"/insim  \t 7\n", 7, ""}, {"/insim 65535\n", 65535, ""},
+      {"/insim 30001\r\n/insim=30002\r\n", 30002, ""},
       {"/insim 30000\n/insim 70000\n", 30000, above('3')},
       {"/insim 70000", 0, above('2')}, {"/echo " + std::string(5000, 'x') + "\n/insim 30123\n", 30123, ""},
       {std::string(251, ' ') + "/insim 29990\n", 0, kNotice},  // only 255 characters of a line are matched

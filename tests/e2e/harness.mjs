@@ -1,14 +1,12 @@
-// End-to-end harness: the program under test (BEACONIX_CMD, a JSON argv) in a
-// temporary LFS folder against the simulated host (tools/fake-lfs, see its README).
+// End-to-end harness: the program under test (BEACONIX_CMD, a JSON argv) in a temporary
+// LFS folder against the simulated host (tools/fake-lfs, see its README).
 //   const ctx = await setup(t, { host: { scenario, args } });  // host: false = nothing listens
-//   const app = ctx.startApp();                 // or: const conn = await startUpgraded(ctx);
-//   const line = await app.waitForText(T.accepted(9), { from });     // -> { index, end, at }
-//   const btn = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 3 }, { from });
+//   const conn = await startUpgraded(ctx);  // or ctx.startApp(), then app.waitForText(text, { from })
 //   ctx.host.send({ type: 'IS_BTC', ClickID: 3, UCID: 0 }, conn);    // IS_MSO, IS_BFN, ... likewise
-//   ctx.host.packets({ conn, type: 'IS_BTN' }); ctx.host.errors();    // the latter must stay []
-// Host entries are fake-lfs log lines; waitFor returns one with its .index (wait for a
-// later one with `from: entry.index + 1`). Matches compare top-level keys (type, subT,
-// dir, conn, event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
+//   const btn = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 3 }, { from });
+// Host entries are fake-lfs log lines with an .index (`from: entry.index + 1` waits for a later
+// one); ctx.host.errors() must stay []. Matches compare top-level keys (type, subT, dir, conn,
+// event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -130,11 +128,6 @@ export class Host {
   // Sends packet(s) to connection `conn` (default: the newest).
   send(packet, conn) {
     this.control({ conn, send: packet });
-  }
-
-  // Drops the first `n` entries, for long runs: indexes shift down by n.
-  forget(n = this.entries.length) {
-    this.entries = this.entries.slice(n);
   }
 
   summary(last = 30) {

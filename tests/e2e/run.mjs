@@ -1,12 +1,9 @@
 #!/usr/bin/env node
-// Runs the end-to-end tests against one build of the program.
+// Runs the end-to-end tests against one build of the program; files after "--" replace the default set.
 //   node tests/e2e/run.mjs native <path/to/beaconix>
-//   node tests/e2e/run.mjs wine <path/to/Beaconix.exe> [wineprefix]
-// The Wine run takes the smoke subset (*.smoke.test.mjs). When Wine or the exe
-// is missing it exits 77 (skipped), and under CI (CI set, not "false") 1: there
-// a Windows program that was never run must not pass for a tested one; a Wine
-// run in which a test skipped fails there too. Extra files after "--" replace
-// the default set.
+//   node tests/e2e/run.mjs wine <path/to/Beaconix.exe> [wineprefix]   (the *.smoke.test.mjs subset)
+// Without Wine or the exe it exits 77 (skipped), but under CI (CI set, not "false") 1, as does a Wine
+// run in which a test skipped: there a Windows program that was never run must not pass for a tested one.
 import { spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';

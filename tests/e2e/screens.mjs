@@ -38,12 +38,12 @@ export async function openScreens(t, config = CONFIG) {
       await ctx.host.waitFor({ conn, dir: 'recv', ...(typeof until === 'number' ? { type: 'IS_BTN', ClickID: until } : until) }, { from });
       return s.sent(from);
     },
-    // The buttons drawn since the last deletion.
-    screen: (sent) => sent.slice(sent.findLastIndex((e) => e.type === 'IS_BFN') + 1).filter((e) => e.type === 'IS_BTN').map(asGolden),
+    // Clicks until the screen `name` is drawn; it must match its golden list from the last deletion on.
     async matches(clicks, name) {
       const want = golden(name);
       const sent = await s.click(clicks, { type: 'IS_BTN', ReqI: want.at(-1).ReqI, ClickID: want.at(-1).ClickID });
-      assert.deepEqual(s.screen(sent), want, name);
+      const drawn = sent.slice(sent.findLastIndex((e) => e.type === 'IS_BFN') + 1).filter((e) => e.type === 'IS_BTN');
+      assert.deepEqual(drawn.map(asGolden), want, name);
       return sent;
     },
   };

@@ -16,8 +16,6 @@ namespace bnx::test {
 struct Sent {
   enum class Kind { kTiny, kSmall, kButton, kDelete, kMessage };
   Kind kind = Kind::kTiny;
-  std::uint8_t reqi = 0, subt = 0;  // kTiny; kSmall has subt and uval
-  std::uint32_t uval = 0;
   insim::Button button{};
   std::uint8_t ucid = 0, clickId = 0, clickMax = 0;  // kDelete: IS_BFN BFN_DEL_BTN
   std::string text{};                                // kMessage: IS_MSL
@@ -44,8 +42,8 @@ class RecordingSink : public insim::PacketSink {
   using K = Sent::Kind;
 
  public:
-  void SendTiny(std::uint8_t reqi, std::uint8_t subt) override { sent_.push_back({.kind = K::kTiny, .reqi = reqi, .subt = subt}); }
-  void SendSmall(std::uint8_t subt, std::uint32_t uval) override { sent_.push_back({.kind = K::kSmall, .subt = subt, .uval = uval}); }
+  void SendTiny(std::uint8_t, std::uint8_t) override { sent_.push_back({.kind = K::kTiny}); }
+  void SendSmall(std::uint8_t, std::uint32_t) override { sent_.push_back({.kind = K::kSmall}); }
   void SendButton(const insim::Button& button) override {
     sent_.push_back({.kind = K::kButton, .button = button});
     if (button.text.size() > insim::kBtnTextCopy) sent_.back().button.text.resize(insim::kBtnTextCopy);
@@ -61,7 +59,6 @@ class RecordingSink : public insim::PacketSink {
 
   // Every call, in order, and each kind on its own.
   const std::vector<Sent>& sent() const { return sent_; }
-  std::size_t size() const { return sent_.size(); }
   bool empty() const { return sent_.empty(); }
   void clear() { sent_.clear(); }
   std::vector<insim::Button> buttons() const { return Of(K::kButton, [](const Sent& s) { return s.button; }); }
@@ -72,14 +69,6 @@ class RecordingSink : public insim::PacketSink {
     const auto b = buttons();
     const auto it = std::find_if(b.rbegin(), b.rend(), [&](const insim::Button& x) { return x.clickId == clickId; });
     return it == b.rend() ? std::nullopt : std::optional(*it);
-  }
-  // Whether any button or deletion (of one ClickID, or of [clickId, clickMax]) touched [first, last].
-  bool touched(std::uint8_t first, std::uint8_t last) const {
-    return std::any_of(sent_.begin(), sent_.end(), [&](const Sent& s) {
-      const bool button = s.kind == K::kButton;
-      const std::uint8_t lo = button ? s.button.clickId : s.clickId, hi = button ? lo : std::max(s.clickMax, s.clickId);
-      return (button || s.kind == K::kDelete) && lo <= last && hi >= first;
-    });
   }
 
  private:

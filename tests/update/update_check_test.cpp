@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
 #include "app/startup.hpp"
 #include "platform/fake/fake_platform.hpp"
+#include "support/temp_folder.hpp"
 
 namespace bnx::update {
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string kPage = BuildSite().releasePage;
 const std::string kRefused = "***  Your version of Beaconix has been blacklisted.  ***\n"
@@ -24,12 +22,13 @@ std::string Notice(const std::string& version) {
 
 // Start-up with the update host giving each answer: what it prints between the
 // banner and loading the configuration, what it keeps, whether it stops.
-TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
+class CheckForUpdates : public test::TempFolder {};
+
+TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
   struct Case { std::string answer, printed, newVersion; bool stops; };
   const Case cases[] = {
-      {"Beaconix-LatestVersion:2.5\n", Notice("2.5"), "2.5", false},
       {"Beaconix-LatestVersion:2.4\n", "", "", false},
-      {"x\r\nBeaconix-LatestVersion:2.3\r\nBeaconix-LatestVersion:2.6\r\n", Notice("2.3"), "2.3", false},
+      {"x\r\nBeaconix-LatestVersion:2.3\r\nBeaconix-LatestVersion:2.6\r\n", Notice("2.3"), "2.3", false},  // the first counts
       {"Beaconix-DoNotUseVersion:2.4", kRefused + kOpen, "", true},
       {"Beaconix-LatestBetaVersion:3b\nBeaconix-XDev\nBeaconix-DoNotUseVersion:2x4\n", kRefused + kOpen, "", true},
       {"Beaconix-DoNotUseVersion:2.4\nBeaconix-LatestVersion:2.5\n", kRefused + Notice("2.5") + kOpen, "2.5", true},
@@ -38,9 +37,6 @@ TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
       {"<html><head><title>502 Bad Gateway</title></head>\n<body>" + std::string(100000, 'x') +
            "\nBeaconix-LatestVersion:" + std::string(300, '9') + "\n</body></html>\n", "", "", false},
   };
-  const fs::path before = fs::current_path(), lfsFolder = fs::temp_directory_path() / "bnx-update-test";
-  fs::create_directories(lfsFolder);
-  fs::current_path(lfsFolder);
   for (const Case& c : cases) {
     platform::fake::FakePlatform fake;
     platform::fake::FakeConsole console;
@@ -62,8 +58,6 @@ TEST(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     const auto& r = fake.https.requests.at(0);  // one request, to the update host
     EXPECT_EQ(r.host + r.path + " " + r.userAgent, BuildSite().host + "/version/ Beaconix/2.4 (19045x64)");
   }
-  fs::current_path(before);
-  fs::remove_all(lfsFolder);
 }
 
 }  // namespace
