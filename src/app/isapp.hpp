@@ -62,9 +62,6 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   }
   const Config& activeConfig() const { return active_; }
 
-  static constexpr std::int64_t kDoubleTapMs = 450, kPiercerMs = 5000, kHoldMs = 180;
-  static constexpr std::uint32_t kMaxBindingsPerFunction = 10;
-
  private:
   void HandleVersion(const insim::Ver& ver);
   void BeginInSim();
