@@ -61,7 +61,7 @@ if (wine) {
   }
   if (!windowId) throw new Error('the stand-in LFS window did not appear');
 }
-const app = start(wine ? 'wine' : exe, wine ? [path.resolve(exe)] : [], { cwd: path.join(out, 'lfs'), stdio: ['ignore', 'pipe', 'pipe'] });
+const app = start(wine ? 'wine' : path.resolve(exe), wine ? [path.resolve(exe)] : [], { cwd: path.join(out, 'lfs'), stdio: ['ignore', 'pipe', 'pipe'] });
 for (const s of [app.stdout, app.stderr]) s.on('data', (d) => { console_ += d; });
 for (let i = 0; i < 600 && !/InSim Version: 9/.test(console_); i++) await sleep(100);
 await sleep(1500);  // the greeting and the HUD
