@@ -17,19 +17,7 @@ constexpr std::string_view kRightArrowText = "^2^K\xA2\xBA";
 
 insim::Button HudButton(std::uint8_t clickId, std::uint8_t style, std::uint8_t l, std::uint8_t w,
                         std::string_view text) {
-  insim::Button b;
-  b.reqi = hud::kReqI;
-  b.ucid = 0;
-  b.clickId = clickId;
-  b.inst = 0;
-  b.style = style;
-  b.typeIn = 0;
-  b.l = l;
-  b.t = kRow;
-  b.w = w;
-  b.h = kHeight;
-  b.text.assign(text);
-  return b;
+  return {hud::kReqI, 0, clickId, 0, style, 0, l, kRow, w, kHeight, std::string(text)};
 }
 
 }  // namespace

@@ -11,19 +11,7 @@ std::string CheckText(bool on) {
 void ConfigWindow::Send(insim::PacketSink& sink, std::uint8_t clickId, std::uint8_t style,
                         std::uint8_t l, std::uint8_t t, std::uint8_t w, std::uint8_t h,
                         std::string_view text) const {
-  insim::Button b;
-  b.reqi = reqi;
-  b.ucid = 0;
-  b.clickId = clickId;
-  b.inst = 0;
-  b.style = style;
-  b.typeIn = 0;
-  b.l = l;
-  b.t = t;
-  b.w = w;
-  b.h = h;
-  b.text.assign(text);
-  sink.SendButton(b);
+  sink.SendButton({reqi, 0, clickId, 0, style, 0, l, t, w, h, std::string(text)});
 }
 
 void DrawWindowFrame(ConfigWindow& w, insim::PacketSink& sink) {
