@@ -6,6 +6,7 @@
 #include <ostream>
 #include <system_error>
 #include <typeinfo>
+#include <utility>
 
 #include "config/config_file.hpp"
 #include "insim/version.hpp"
@@ -28,7 +29,6 @@ ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& o
       link_(platform.timer, out, err),
       controllers_(platform.game_input),
       active_(config),
-      working_(config),
       hud_(link_, active_),
       engine_(active_, hud_),
       category_{active_, localNickname_, localUcid_, link_, [this] { ReapplyHeadlights(); }} {
@@ -48,21 +48,30 @@ void ISApp::ReapplyHeadlights() {
   }
 }
 
+Config ISApp::Settings() const {
+  Config next = active_;
+  next.insimV9Mode = insimV9Mode_.load();
+  return next;
+}
+
 void ISApp::FinishUi(ui::Outbox& sends) {
-  sends.SendTo(link_);
-  uiSendsPending_.store(false);
-  // The controller list is safe to rebuild without the lock: only this thread
-  // changes the open screen, and the tick reads the controllers only while
-  // none is open or during bind capture, never while the main menu is.
-  if (refreshPending_) {
-    refreshPending_ = false;
-    controllers_.Refresh(out_);
+  // A Save the player made is written even when LFS has gone meanwhile and
+  // the click's buttons cannot be sent; the send's error is reported after.
+  std::exception_ptr sendError;
+  try {
+    sends.SendTo(link_);
+  } catch (...) {
+    sendError = std::current_exception();
   }
+  uiSendsPending_.store(false);
+  const bool refresh = std::exchange(refreshPending_, false);
   if (pendingSave_) {
     const Config snapshot = std::move(*pendingSave_);
     pendingSave_.reset();
     config::SaveConfig(snapshot, snapshot.fileName, err_);
   }
+  if (sendError) std::rethrow_exception(sendError);
+  if (refresh) RescanControllers();
 }
 
 void ISApp::ApplyModeCategory() {
@@ -178,15 +187,17 @@ void ISApp::DispatchPacket(insim::Bytes p) {
 
 void ISApp::MessageOut(insim::Bytes mso) { commands::MessageOut(mso, *this, link_, err_); }
 
-// Drawn over whatever screen is open, without clearing it first.
-void ISApp::OpenMainMenuFromChat() { WithUi(ui::ShowMainMenu); }
+void ISApp::OpenMainMenuFromChat() { WithUi(ui::ShowMainMenuOver); }
+
+void ISApp::ClearButtons() { WithUi(ui::ClearAllButtons); }
 
 void ISApp::SetLightsMode(std::uint32_t mode) {
   std::lock_guard lock(state_);
   active_.lightsMode = mode;
 }
 
-// The tick polls the list, so it is rebuilt under the state lock.
+// "rescan" and "Refresh Controllers": the tick polls the list, so it is
+// rebuilt under the state lock.
 void ISApp::RescanControllers() {
   std::lock_guard lock(state_);
   controllers_.Refresh(out_);
@@ -286,7 +297,7 @@ void ISApp::TickUnlocked(Nanos now) {
         engine::InputIgnored(active_, insim::StaFlags(sta_), hasTitle ? title.data() : nullptr);
     engine_.LightsTick(word, ignored, switches, lights, now);
   } else if (ui_.screen == ui::screen::kEditControl && !uiSendsPending_.load()) {
-    ui::EditControlTick(tickUi_, controllers_, platform_.keyboard, now);
+    ui::EditControlTick(tickUi_, controllers_, platform_.keyboard);
   }
   if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
   if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);

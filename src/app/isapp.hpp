@@ -49,6 +49,9 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   void MessageOut(insim::Bytes mso);
 
   bool insimV9Mode() const { return insimV9Mode_.load(); }
+  // What the next connection starts from: the live settings (what the player
+  // saved or tried) and the InSim version. Only once both threads have ended.
+  Config Settings() const;
   bool stopped() const { return stop_.load() != 0; }
   insim::InSimLink& link() { return link_; }
   std::uint32_t controlWord() const { return controlWord_.load(); }
@@ -98,6 +101,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   void OpenMainMenuFromChat() override;
   void SetLightsMode(std::uint32_t mode) override;
   void RescanControllers() override;
+  void ClearButtons() override;
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};
@@ -110,7 +114,6 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   std::atomic<bool> insimV9Mode_{false};
   std::array<std::uint8_t, insim::len::kSta> sta_{};
   Config active_;
-  Config working_;
   engine::Hud hud_;
   engine::Engine engine_;
   std::uint8_t pingReqI_ = 1;

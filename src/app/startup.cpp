@@ -53,8 +53,9 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
 
 namespace {
 
-// Runs one connected ISApp's two threads to their end.
-void RunConnection(ISApp& app) {
+// Runs one connected ISApp's two threads to their end; what it had live then
+// becomes `settings`, so that nothing the player saved is lost with the connection.
+void RunConnection(ISApp& app, Config& settings) {
   std::thread receive(&ISApp::ReceiveLoop, &app);
   std::thread tick;
   try {
@@ -62,10 +63,12 @@ void RunConnection(ISApp& app) {
   } catch (...) {
     app.StopAndShutdown();  // stopped first, so the end of the link is not reported as LFS's
     receive.join();
+    settings = app.Settings();
     throw;
   }
   tick.join();
   receive.join();
+  settings = app.Settings();
 }
 
 }  // namespace
@@ -85,8 +88,7 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
       if (result == 0) {
         everConnected = true;
         attempts = 0;
-        RunConnection(*app);
-        config.insimV9Mode = app->insimV9Mode();
+        RunConnection(*app, config);
         continue;
       }
       if (result == 2 && attempts == 0) {

@@ -107,7 +107,7 @@ void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink,
         actions.RescanControllers();
         break;
       case Command::kClear:
-        sink.SendDeleteButtons(0, 0, 200);
+        actions.ClearButtons();
         break;
       case Command::kPrint:
         sink.SendLocalMessage(EscapeForPrint(c.argument), 1);

@@ -36,6 +36,8 @@ class ChatActions {
   virtual void OpenMainMenuFromChat() = 0;
   virtual void SetLightsMode(std::uint32_t mode) = 0;
   virtual void RescanControllers() = 0;
+  // Every button, and the open screen with them.
+  virtual void ClearButtons() = 0;
 };
 
 // Parses and acts. A failing command is abandoned with one UTC-stamped line

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 #include "config/base64.hpp"
@@ -101,27 +102,30 @@ bool Device(Cursor& c, std::string_view& guid, std::string_view& name) {
   return c.Lit(":");
 }
 
-void Report(std::ostream& err, int line, const char* message) {
-  err << "Error reading config at line: " << line << ": " << message << std::endl;
-}
-
 struct ReadState {
   int version = 0;
   bool failed = false;
   bool sirenOrLights = false;
   bool activeMode = false;
   bool category = false;
+  int problems = 0;  // lines reported and skipped
 };
 
+void Report(std::ostream& err, ReadState& st, int line, const char* message) {
+  ++st.problems;
+  err << "Error reading config at line: " << line << ": " << message << std::endl;
+}
+
+std::string Shown(std::string_view s) {
+  constexpr std::size_t kShown = 60;
+  return std::string(s.substr(0, kShown)) + (s.size() > kShown ? "..." : "");
+}
+
+// A line that cannot be read costs that line only: it is reported and the
+// rest of the file still loads.
 void HandleLine(std::string_view s, ReadState& st, Config& cfg, BindingList& read) {
   if (s.empty()) return;
-  if (s.size() < 3 || s[1] != ':') {
-    // The whole file then counts as unreadable; say which line made it so.
-    st.failed = true;
-    constexpr std::size_t kShown = 60;
-    throw std::runtime_error("not a setting: " + std::string(s.substr(0, kShown)) +
-                             (s.size() > kShown ? "..." : ""));
-  }
+  if (s.size() < 3 || s[1] != ':') throw std::runtime_error("not a setting: " + Shown(s));
   if (s.size() == 3) {
     switch (s[0]) {
       case 'v':
@@ -168,7 +172,11 @@ void HandleLine(std::string_view s, ReadState& st, Config& cfg, BindingList& rea
     cfg.options[static_cast<std::size_t>(s[2] - '0')] = s[4] == '1';
     return;
   }
-  read.push_back(ParseBindingLine(s));
+  Binding binding = ParseBindingLine(s);
+  // Other lines of a setting's shape are dropped without a word, as always.
+  if (binding.function == fn::kNone && (s[0] == 'k' || s[0] == 'b' || s[0] == 'p'))
+    throw std::runtime_error("not a binding: " + Shown(s));
+  read.push_back(std::move(binding));
 }
 
 // The file a chain of symbolic links ends at, so that a save replaces the
@@ -258,7 +266,9 @@ std::string BindingToText(const Binding& binding) {
   return out;
 }
 
-int ReadConfig(Config& cfg, std::istream& in, std::ostream& err) {
+namespace {
+
+ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
   ReadState st;
   BindingList read;
   std::string raw;
@@ -269,30 +279,40 @@ int ReadConfig(Config& cfg, std::istream& in, std::ostream& err) {
     // Some editors start a UTF-8 file with a byte-order mark.
     if (number == 1 && raw.starts_with("\xEF\xBB\xBF")) raw.erase(0, 3);
     if (tooLong) {
-      Report(err, number, "line too long, skipped");
+      Report(err, st, number, "line too long, skipped");
       continue;
     }
     try {
       HandleLine(Trim(raw), st, cfg, read);
     } catch (const std::exception& e) {
-      Report(err, number, e.what());
+      Report(err, st, number, e.what());
     } catch (...) {
+      ++st.problems;
       err << "Unknown exception:\n" << "Error reading config at line: " << number << std::endl;
     }
   }
   if (in.bad()) {
-    Report(err, number + 1, "the file could not be read");
+    Report(err, st, number + 1, "the file could not be read");
     st.failed = true;
   }
   cfg.bindings = input::MergeBindings(read);
   if (st.sirenOrLights && cfg.sirenBehaviour >= 5) cfg.sirenBehaviour = 0;
   if (!st.activeMode) cfg.activeSirenMode = cfg.sirenBehaviour;
   if (!st.category) cfg.modeCategory = 0;
-  return st.failed || !st.sirenOrLights ? 1 : 0;
+  if (!st.sirenOrLights) st.failed = true;
+  return st;
+}
+
+}  // namespace
+
+int ReadConfig(Config& cfg, std::istream& in, std::ostream& err) {
+  return Read(cfg, in, err).failed ? 1 : 0;
 }
 
 int LoadConfig(Config& cfg, const std::string& path, std::ostream& err) {
-  std::ifstream in{fs::path(path)};
+  // Binary, so that Windows reads the whole file (a text stream stops at a
+  // Ctrl-Z byte); a CR before the LF is blank and trimmed.
+  std::ifstream in{fs::path(path), std::ios::binary};
   if (!in.is_open()) return 1;
   return ReadConfig(cfg, in, err);
 }
@@ -309,50 +329,129 @@ void WriteConfig(const Config& cfg, std::ostream& os) {
   for (const Binding& b : cfg.bindings) os << BindingToText(b);
 }
 
+namespace {
+
+// Writes `text` over `path` (text mode: CR LF on Windows, as the file has
+// always been written) and flushes it; false when any of it failed.
+bool WriteWhole(const fs::path& path, const std::string& text, const detail::BufferWrap& wrap) {
+  std::ofstream file(path, std::ios::out | std::ios::trunc);
+  if (!file.is_open()) return false;
+  {
+    const std::unique_ptr<std::streambuf> wrapped = wrap ? wrap(*file.rdbuf()) : nullptr;
+    std::ostream os(wrapped ? wrapped.get() : file.rdbuf());
+    os.write(text.data(), static_cast<std::streamsize>(text.size()));
+    os.flush();
+    if (!os) return false;
+  }
+  file.close();
+  return !file.fail();
+}
+
+bool ReadWhole(const fs::path& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  text = all.str();
+  return !in.bad();
+}
+
+// A save may replace the file only when it can write to it: a player makes
+// the file read-only to protect a setup, and a rename would replace it anyway.
+bool Writable(const fs::path& file) {
+  std::ofstream probe(file, std::ios::out | std::ios::app);
+  return probe.is_open();
+}
+
+// Where the file is kept before a save replaces it: the first free of
+// ".bak", ".bak2" to ".bak9"; when all are taken, ".bak9" again (`replacing`).
+fs::path KeptCopyPath(const fs::path& file, bool& replacing) {
+  fs::path p;
+  for (int n = 1; n <= 9; ++n) {
+    p = file;
+    p += n == 1 ? std::string(".bak") : ".bak" + std::to_string(n);
+    std::error_code ec;
+    if (!fs::exists(p, ec) && !ec) return p;
+  }
+  replacing = true;
+  return p;
+}
+
+// A file with lines this version cannot read (a player's comment, a setting
+// it does not know), or that did not load at all, is kept whole beside
+// itself before its first save replaces it. False (reported) when it needed
+// keeping and could not be kept: the save must then leave it alone.
+bool KeepUnreadable(const fs::path& file, std::ostream& err, std::string& why) {
+  std::ifstream in(file, std::ios::binary);
+  std::error_code ec;
+  if (!in.is_open() || fs::file_size(file, ec) == 0) return true;
+  Config scratch;
+  std::ostringstream quiet;
+  const ReadState st = Read(scratch, in, quiet);
+  if (st.problems == 0 && !st.failed) return true;
+  in.close();
+  bool replacing = false;
+  const fs::path copy = KeptCopyPath(file, replacing);
+  fs::copy_file(file, copy, replacing ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
+  if (ec) {
+    why = "it has lines that could not be read, and no copy of it could be kept as " +
+          copy.string() + ": " + ec.message() + "; it was left as it was";
+    return false;
+  }
+  err << file.string() << " had lines that could not be read: the old file is kept as "
+      << fs::absolute(copy, ec).string() << (replacing ? " (replacing an older copy)" : "") << std::endl;
+  return true;
+}
+
+}  // namespace
+
 namespace detail {
 
 int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err,
                       const BufferWrap& wrap) {
   const fs::path target = ThroughLinks(fs::path(path));
-  std::error_code ec;
-  const fs::path dir = PrivateFolderBeside(target, ec);
-  const fs::path temp = dir / target.filename();
+  fs::path dir;
   auto fail = [&](const std::string& why) {
     std::error_code ignored;
     if (!dir.empty()) fs::remove_all(dir, ignored);
     err << "Error writing config file " << path << ":\n" << why << std::endl;
     return 1;
   };
-  if (dir.empty()) return fail("cannot create a temporary file beside " + target.string() + ": " + ec.message());
   try {
-    std::ofstream file(temp, std::ios::out | std::ios::trunc);
-    if (!file.is_open()) return fail("cannot create " + temp.string());
-    {
-      const std::unique_ptr<std::streambuf> wrapped = wrap ? wrap(*file.rdbuf()) : nullptr;
-      std::ostream os(wrapped ? wrapped.get() : file.rdbuf());
-      WriteConfig(cfg, os);
-      os.flush();
-      if (!os) {
-        file.close();
-        return fail("the file could not be written completely; the old one is kept");
-      }
+    std::error_code ec;
+    const bool exists = fs::exists(target, ec);
+    if (exists && !Writable(target)) return fail("the file is read-only; it was left as it was");
+    std::string why;
+    if (exists && !KeepUnreadable(target, err, why)) return fail(why);
+    std::ostringstream text;
+    WriteConfig(cfg, text);
+
+    dir = PrivateFolderBeside(target, ec);
+    if (dir.empty()) {
+      if (!exists || (ec != std::errc::permission_denied && ec != std::errc::operation_not_permitted))
+        return fail("cannot create a temporary file beside " + target.string() + ": " + ec.message());
+      // A folder the player may not write to, with the file made writable
+      // (a shared install): write in place, and never leave a cut file.
+      std::string old;
+      if (!ReadWhole(target, old)) return fail("the file could not be read; it was left as it was");
+      if (WriteWhole(target, text.str(), wrap)) return 0;
+      return fail(WriteWhole(target, old, {})
+                      ? "the file could not be written completely; the old one is kept"
+                      : "the file could not be written completely, nor its old text put back");
     }
-    file.close();
-    if (file.fail()) return fail("the file could not be written completely; the old one is kept");
+    if (!WriteWhole(dir / target.filename(), text.str(), wrap))
+      return fail("the file could not be written completely; the old one is kept");
+    // Replaces the old file in one step (on Windows too: MoveFileEx with
+    // MOVEFILE_REPLACE_EXISTING underneath).
+    fs::rename(dir / target.filename(), target, ec);
+    if (ec) return fail(ec.message());
+    fs::remove(dir, ec);
+    return 0;
   } catch (const std::exception& e) {
     return fail(e.what());
   } catch (...) {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-    err << "Unknown exception:\n" << "Error writing config file " << path << std::endl;
-    return 1;
+    return fail("Unknown exception");
   }
-  // Replaces the old file in one step (on Windows too: MoveFileEx with
-  // MOVEFILE_REPLACE_EXISTING underneath).
-  fs::rename(temp, target, ec);
-  if (ec) return fail(ec.message());
-  fs::remove(dir, ec);
-  return 0;
 }
 
 }  // namespace detail

@@ -95,10 +95,8 @@ std::string CapturedText(const Binding& binding) {
 }
 
 CaptureEnd BindCaptureTick(Capture& capture, ControllerList& controllers,
-                           platform::Keyboard& keyboard, insim::PacketSink& sink,
-                           [[maybe_unused]] platform::Nanos now) {
-  // Capture waits as long as the player likes: `now` is taken for the tick's
-  // uniformity, not for a time limit.
+                           platform::Keyboard& keyboard, insim::PacketSink& sink) {
+  // No time limit: capture waits as long as the player likes.
   switch (capture.state) {
     case capture::kStart:
       Prompt(capture, sink, capture::kHelpId, 15, 5, "Press ESC to cancel, DEL to remove bind");

@@ -8,7 +8,6 @@
 #include "input/controllers.hpp"
 #include "insim/sink.hpp"
 #include "platform/keyboard.hpp"
-#include "platform/system.hpp"
 
 namespace bnx::input {
 
@@ -53,9 +52,9 @@ Binding CaptureBinding(ControllerList& controllers, platform::Keyboard& keyboard
 std::string CapturedText(const Binding& binding);
 
 // One 10 ms step. Sends its prompts (ReqI 1) inside `capture.window`; the
-// caller acts on the end it returns, which also leaves the state at 0.
+// caller acts on the end it returns, which also leaves the state at 0. It has
+// no time limit, so it takes no clock.
 CaptureEnd BindCaptureTick(Capture& capture, ControllerList& controllers,
-                           platform::Keyboard& keyboard, insim::PacketSink& sink,
-                           platform::Nanos now);
+                           platform::Keyboard& keyboard, insim::PacketSink& sink);
 
 }  // namespace bnx::input

@@ -29,9 +29,11 @@ int ReadState(Controller& controller);
 
 // Button `index` is held: acquired, below the button count (and 128), bit 0x80 set.
 bool ButtonHeld(const Controller& controller, std::uint32_t index);
-// A hat reading that means "centred": any value whose low word is 0xFFFF, as
-// DirectInput advises, since some drivers report 0x0000FFFF, not 0xFFFFFFFF.
-constexpr bool PovCentred(std::uint32_t raw) { return (raw & 0xFFFFu) == 0xFFFFu; }
+// A hat reading that means "centred". DirectInput advises a low word of 0xFFFF
+// (some drivers report 0x0000FFFF, not 0xFFFFFFFF); a real direction is 0 to
+// 35999 hundredths of a degree, and anything beyond could not be stored as a
+// binding, so it counts as centred too.
+constexpr bool PovCentred(std::uint32_t raw) { return raw >= 36000u; }
 // Direction of hat `index` in whole degrees (0 up, clockwise); nullopt when not
 // acquired, beyond the POV count or centred.
 std::optional<std::uint32_t> PovDirection(const Controller& controller, std::uint32_t index);

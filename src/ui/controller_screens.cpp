@@ -250,10 +250,9 @@ void EditControlClick(Ui& ui, std::uint8_t clickId) {
   if (clickId == click::kCancel) CancelEditControl(ui);
 }
 
-void EditControlTick(Ui& ui, input::ControllerList& controllers, platform::Keyboard& keyboard,
-                     platform::Nanos now) {
+void EditControlTick(Ui& ui, input::ControllerList& controllers, platform::Keyboard& keyboard) {
   UiState& s = ui.state;
-  switch (input::BindCaptureTick(s.capture, controllers, keyboard, ui.sink, now)) {
+  switch (input::BindCaptureTick(s.capture, controllers, keyboard, ui.sink)) {
     case input::CaptureEnd::kRunning:
       return;
     case input::CaptureEnd::kCancel:

@@ -44,6 +44,17 @@ void HandleButtonClick(Ui& ui, std::uint8_t reqi, std::uint8_t clickId) {
 
 void OnUserClear(Ui& ui) { ui.state.screen = screen::kNone; }
 
+void ShowMainMenuOver(Ui& ui) {
+  // Otherwise its other buttons would stay on screen, dead: their clicks name a closed screen.
+  if (ui.state.screen != screen::kNone) ClearScreen(ui.sink);
+  ShowMainMenu(ui);
+}
+
+void ClearAllButtons(Ui& ui) {
+  ui.sink.SendDeleteButtons(0, 0, 200);
+  ui.state.screen = screen::kNone;
+}
+
 void OpenMainMenu(Ui& ui) {
   if (ui.state.screen == screen::kNone) ShowMainMenu(ui);
 }

@@ -66,9 +66,13 @@ void HandleButtonClick(Ui& ui, std::uint8_t reqi, std::uint8_t clickId);
 // IS_BFN BFN_USER_CLEAR: the player removed every button.
 void OnUserClear(Ui& ui);
 // One step of bind capture; the tick calls it while the edit-control screen is open.
-void EditControlTick(Ui& ui, input::ControllerList& controllers, platform::Keyboard& keyboard,
-                     platform::Nanos now);
-// The HUD title and the "config" chat command: the main menu, unless a screen is open.
+void EditControlTick(Ui& ui, input::ControllerList& controllers, platform::Keyboard& keyboard);
+// The HUD title: the main menu, unless a screen is open.
 void OpenMainMenu(Ui& ui);
+// The "config" chat command: the main menu, in place of any open screen.
+void ShowMainMenuOver(Ui& ui);
+// The "clear" chat command: every button goes, and with them the open screen,
+// as when the player clears them in LFS.
+void ClearAllButtons(Ui& ui);
 
 }  // namespace bnx::ui

@@ -28,11 +28,11 @@ struct Log : ChatActions {
   void OpenMainMenuFromChat() override { text += "menu"; }
   void SetLightsMode(std::uint32_t m) override { text += "lights " + std::to_string(m); }
   void RescanControllers() override { text += "rescan"; }
+  void ClearButtons() override { text += "clear"; }
   std::string Run(const std::vector<std::uint8_t>& mso) {
     text.clear();
     test::RecordingSink sink;
     MessageOut(mso, *this, sink, err);
-    for (const auto& d : sink.deletes()) text += "clear " + std::to_string(d.ucid + d.clickId) + " " + std::to_string(d.clickMax);
     for (const auto& m : sink.messages()) text += "print " + m.text + " " + std::to_string(m.sound);
     return text;
   }
@@ -48,7 +48,7 @@ TEST(MessageOut, ParsesActsAndEscapes) {
       {"BNX CONFIGURE x", 0, 3, "menu"}, {"bnx\tconfig", 0, 3, "menu"}, {"bnx config", 0, 1, ""},
       {"bnx cfg", 6, 3, ""} /* one character after TextStart */, {"bnx lightsmode\t 0 \r", 0, 3, "lights 0"},
       {"bnx lightsmode 4", 0, 3, ""}, {"bnx lightsmode", 0, 3, ""}, {"bnx lightsmode a", 0, 3, ""},
-      {"bnx rescan all", 0, 3, "rescan"}, {"bnx clear x", 0, 3, "clear 0 200"}, {"bnx print  a b ", 0, 3, "print a[32]b 1"},
+      {"bnx rescan all", 0, 3, "rescan"}, {"bnx clear x", 0, 3, "clear"}, {"bnx print  a b ", 0, 3, "print a[32]b 1"},
       {"bnx print \xE9\x80\xFF\x01!Az09", 0, 3, "print [233][128][255][1][33]Az09 1"},
       {"bnx print", 0, 3, "print  1"}, {"bnx printx", 0, 3, ""}, {"ab bnx cfg", 200, 3, ""}, {"abcbnx cfg", 3, 3, "menu"},
   };
@@ -68,8 +68,8 @@ TEST(MessageOut, WiredIntoTheConnection) {
   EXPECT_EQ(app.activeConfig().lightsMode, 3u);
   app.DispatchPacket(Mso("bnx config"));  // the screen opens, its sends fail
   EXPECT_EQ(app.uiScreen(), 2);
-  app.DispatchPacket(Mso("bnx clear"));
-  EXPECT_EQ(app.uiScreen(), 2);
+  app.DispatchPacket(Mso("bnx clear"));  // closes the screen, or keys would drive nothing
+  EXPECT_EQ(app.uiScreen(), 0);
   EXPECT_TRUE(std::regex_match(err.str(), std::regex(R"((\d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC ISApp::MessageOut Exception: .+\n){2})")))
       << err.str();
 }

@@ -10,6 +10,7 @@
 #include "app/lfs_setup.hpp"
 #include "input/functions.hpp"
 #include "insim/version.hpp"
+#include "support/ordinary_user.hpp"
 #include "support/temp_folder.hpp"
 
 namespace bnx::config {
@@ -62,11 +63,11 @@ TEST(ReadConfig, ClassifiesLines) {
   // Modes: siren behaviour, active siren mode, category, lights mode.
   struct Case { const char* text; int rc; std::vector<std::uint32_t> modes; std::vector<int> optionsOn; const char* error = ""; };
   const Case cases[] = {
-      {"m:6\n", 0, {0, 0, 0, 0}}, {"m:7\nM:7\n", 0, {0, 7, 0, 0}}, {"m:3\nM:5\nc:2\n", 0, {3, 5, 2, 0}},  // m 5 to 7: 0
+      {"m:5\n", 0, {0, 0, 0, 0}}, {"m:7\nM:7\n", 0, {0, 7, 0, 0}}, {"m:3\nM:5\nc:2\n", 0, {3, 5, 2, 0}},  // m 5 to 7: 0
       {"m:12\nl:3\n", 0, {0, 0, 0, 3}},  // dropped without a word; a lights line alone is enough
       {"M:2\nc:1\n", 1, {0, 2, 1, 0}}, {"\n   \n\t m:2 \t\r\n\n", 0, {2, 2, 0, 0}}, {"\xEF\xBB\xBFm:1\n", 0, {1, 1, 0, 0}},
-      {"m:1\n# comment\n", 1, {1, 1, 0, 0}, {}, "Error reading config at line: 2: not a setting: # comment\n"},
-      {"m:1\nab\n", 1, {1, 1, 0, 0}, {}, "Error reading config at line: 2: not a setting: ab\n"},
+      {"# mine\nm:1\nab\n", 0, {1, 1, 0, 0}, {}, "Error reading config at line: 1: not a setting: # mine\n"
+       "Error reading config at line: 3: not a setting: ab\n"},
       {"m:1\no:3:1\n", 0, {1, 1, 0, 0}},  // option lines need a version
       {"v:1\nm:1\no:3:1\no:8:1\no:9:1x\no:12\n", 0, {1, 1, 0, 0}, {3, 8, 9}},
       {"v:2\nm:1\no:3:2\no:4:\n", 0, {1, 1, 0, 0}}, {"m:1\no:5\no:0\nv:1", 0, {1, 1, 0, 0}, {0, 5}},
@@ -99,12 +100,14 @@ TEST(ReadConfig, ClassifiesLines) {
 TEST(ReadConfig, MergesBindingsAndSkipsOverlongLines) {
   Config cfg;
   cfg.bindings = {K(fn::kFlash, {65})};  // replaced by the file's
+  std::string err;
   EXPECT_EQ(ReadText(cfg, "m:0\nk:lights:34\nk:bogus:35\nb:lights:" + kG + ":QQ==:1\nk:lights:34\nk:lights:36\n" +
-                              "p:lights:" + kG + ":Qg==:0:90\nk:lights:7\np:lights:" + kG + ":QQ==:2:0\n"),
+                              "p:lights:" + kG + ":Qg==:0:90\nk:lights:7\np:lights:" + kG + ":QQ==:2:0\n", &err),
             0);
   EXPECT_EQ(cfg.bindings, (BindingList{K(fn::kLights, {34, 36}), D(fn::kLights, "A", {1}, {{0, 90}, {2, 0}})}));
+  EXPECT_EQ(err, "Error reading config at line: 3: not a binding: k:bogus:35\n"
+                 "Error reading config at line: 8: not a binding: k:lights:7\n");
 
-  std::string err;
   EXPECT_EQ(ReadText(cfg, "m:1\n" + std::string(kMaxLineLength + 1, 'k') + "\nk:lights:34\nl:2\n", &err), 0);
   EXPECT_EQ(err, "Error reading config at line: 2: line too long, skipped\n");
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kLights, {34})});
@@ -125,20 +128,22 @@ class ConfigFile : public test::TempFolder {
 
 TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaults) {
   const std::string failed = "\nLoading Config... Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise.\n";
-  // A failed load: the defaults replace modes, category and bindings; options and lights mode
-  // stay. No file at all is run end to end.
-  Write("Beaconix.cfg", "v:1\nM:4\nc:2\nl:3\no:1:1\nk:flash:65\n# note\nm:2\n");
+  // A failed load (no siren or lights line): the defaults replace modes, category and bindings;
+  // options and lights mode stay. No file at all is run end to end.
+  Write("Beaconix.cfg", "v:1\nM:4\nc:2\no:1:1\nk:flash:65\n");
   Config partial;
+  partial.lightsMode = 3;
   EXPECT_FALSE(LoadStartupConfig(partial, out, err));
   EXPECT_EQ(partial.bindings, kDefaultBindings);
   EXPECT_EQ(partial.sirenBehaviour + partial.activeSirenMode + partial.modeCategory, 0u);
   EXPECT_TRUE(partial.lightsMode == 3 && partial.option(1));
-  Write("Beaconix.cfg", "v:1\nm:2\nk:flash:65\n");
+  // A line the program cannot read costs that line only.
+  Write("Beaconix.cfg", "# my bindings\nv:1\nm:2\nk:flash:65\n");
   Config cfg;
   EXPECT_TRUE(LoadStartupConfig(cfg, out, err));
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kFlash, {65})});
   EXPECT_EQ(out.str(), failed + "\nLoading Config... \n");
-  EXPECT_EQ(err.str(), "Error reading config at line: 7: not a setting: # note\n");
+  EXPECT_EQ(err.str(), "Error reading config at line: 1: not a setting: # my bindings\n");
 }
 
 TEST_F(ConfigFile, FilesThatOpenButCannotBeReadCountAsNotThere) {
@@ -220,6 +225,70 @@ TEST_F(ConfigFile, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
   EXPECT_EQ(SaveConfig(Config{}, "Beaconix.cfg", err), 1);
   EXPECT_EQ(err.str().rfind("Error writing config file Beaconix.cfg:\n", 0), 0u);
   EXPECT_EQ(Folder(), std::set<std::string>{"Beaconix.cfg"});
+}
+
+TEST_F(ConfigFile, AFileWithLinesThatCannotBeReadIsKeptWholeBeforeItsFirstSave) {
+  const std::string mine = "# my bindings\nv:1\nm:0\nc:0\nk:lights:74\nk:siren:75\nb:haz:" + kG + ":UGFk:3\n";
+  Write("Beaconix.cfg", mine);
+  Write("Beaconix.cfg.bak", "an older copy");
+  Config cfg;
+  ASSERT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), 0);
+  EXPECT_EQ(cfg.bindings, (BindingList{K(fn::kLights, {74}), K(fn::kSiren, {75}), D(fn::kHazards, "Pad", {3})}));
+  err.str("");
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  EXPECT_EQ(Read("Beaconix.cfg.bak2"), mine);
+  EXPECT_EQ(Read("Beaconix.cfg.bak"), "an older copy");
+  EXPECT_EQ(err.str(), "Beaconix.cfg had lines that could not be read: the old file is kept as " +
+                           (fs::current_path() / "Beaconix.cfg.bak2").string() + "\n");
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);  // the saved file reads cleanly: no new copy
+  EXPECT_EQ(Folder(), (std::set<std::string>{"Beaconix.cfg", "Beaconix.cfg.bak", "Beaconix.cfg.bak2"}));
+  // One that did not load at all is kept too; with every name taken the last is replaced, and said so.
+  for (int n = 3; n <= 9; ++n) Write("Beaconix.cfg.bak" + std::to_string(n), "older");
+  Write("Beaconix.cfg", "k:flash:65\n");
+  err.str("");
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  EXPECT_EQ(Read("Beaconix.cfg.bak9"), "k:flash:65\n");
+  EXPECT_TRUE(err.str().ends_with("Beaconix.cfg.bak9 (replacing an older copy)\n")) << err.str();
+}
+
+TEST_F(ConfigFile, AReadOnlyFileIsNeverReplacedAndAnUnwritableFolderIsWrittenInPlace) {
+  test::AsOrdinaryUser([] {
+    constexpr auto kReadOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    std::ostringstream err, want;
+    Config cfg;
+    cfg.sirenBehaviour = 2;
+    WriteConfig(cfg, want);
+    Write("Beaconix.cfg", "v:1\nm:1\n");
+    fs::permissions("Beaconix.cfg", kReadOnly);
+    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 1);
+    EXPECT_EQ(err.str(), "Error writing config file Beaconix.cfg:\nthe file is read-only; it was left as it was\n");
+    EXPECT_EQ(Read("Beaconix.cfg"), "v:1\nm:1\n");
+    EXPECT_EQ(fs::status("Beaconix.cfg").permissions(), kReadOnly);
+
+    // A writable file in a folder the player may not write to.
+    fs::permissions("Beaconix.cfg", fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(".", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    err.str("");
+    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0) << err.str();
+    EXPECT_EQ(Read("Beaconix.cfg"), want.str());
+    cfg.sirenBehaviour = 3;
+    for (std::size_t room : {std::size_t{0}, std::size_t{30}}) {  // a full disk midway: the old text comes back
+      EXPECT_EQ(detail::SaveConfigThrough(cfg, "Beaconix.cfg", err,
+                                          [room](std::streambuf& file) { return std::make_unique<FailingWrites>(file, room); }),
+                1);
+      EXPECT_EQ(Read("Beaconix.cfg"), want.str());
+    }
+    EXPECT_TRUE(err.str().ends_with("the file could not be written completely; the old one is kept\n")) << err.str();
+    // With lines it cannot read, and no room for a copy: left alone.
+    fs::permissions(".", fs::perms::owner_write, fs::perm_options::add);
+    Write("Beaconix.cfg", "# mine\nm:1\n");
+    fs::permissions(".", fs::perms::owner_write, fs::perm_options::remove);
+    err.str("");
+    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 1);
+    EXPECT_EQ(Read("Beaconix.cfg"), "# mine\nm:1\n");
+    EXPECT_EQ(Folder(), std::set<std::string>{"Beaconix.cfg"});
+  });
 }
 
 TEST_F(ConfigFile, SavesThroughALinkAndBesideWhateverHoldsATemporaryName) {

@@ -44,6 +44,7 @@ TEST(CaptureBinding, KeysFirstThenEachControllerButtonsBeforeHats) {
       {{}, {}, {{box, 3, 18099}}, pad(1, {}, {{3, 180}})},
       {{}, {{box, 5}}, {{box, 0, 9000}}, pad(1, {5}, {})},
       {{}, {}, {{wheel, 0, 0xFFFF}}, {}},                // centred, as some drivers report it
+      {{}, {}, {{wheel, 0, 36000}}, {}}, {{}, {}, {{wheel, 0, 4294901700u}}, {}},  // no direction: centred
       {{}, {{box, 1}}, {{wheel, 0, 27000}}, pad(0, {}, {{0, 270}})},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {

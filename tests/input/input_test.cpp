@@ -138,9 +138,10 @@ TEST_F(Controllers, ControlWordFromKeysButtonsAndHats) {
   EXPECT_EQ(Word(list), 1u << 3);
   EXPECT_TRUE(IsControlActive(list, bindings, 3, keyboard) && !IsControlActive(list, bindings, 4, keyboard));
   input.SetButton(kWheelB, 2, false);
-  // Hundredths of a degree, the remainder dropped; a centred hat (low word 0xFFFF) has no direction.
+  // Hundredths of a degree, the remainder dropped; a centred hat (low word 0xFFFF, or past 35999) has no direction.
   const std::pair<std::uint32_t, std::optional<std::uint32_t>> hats[] = {{0, 0}, {99, 0}, {9099, 90}, {100, 1},
-      {35999, 359}, {0xFFFFFFFF, std::nullopt}, {0x0000FFFF, std::nullopt}, {0x0001FFFF, std::nullopt}};
+      {35999, 359}, {0xFFFFFFFF, std::nullopt}, {0x0000FFFF, std::nullopt}, {0x0001FFFF, std::nullopt},
+      {36000, std::nullopt}, {100000, std::nullopt}};
   for (auto [raw, degrees] : hats) {
     input.SetPov(kWheelA, 0, raw);
     input.SetPov(kWheelA, 1, 9000);  // beyond the POV count

@@ -52,7 +52,7 @@ struct Rig : Actions {
     }
     sink.clear();
     if (reqi != 0) HandleButtonClick(ui, reqi, id);
-    else if (state.screen == screen::kEditControl) EditControlTick(ui, list, keys, 0);
+    else if (state.screen == screen::kEditControl) EditControlTick(ui, list, keys);
     std::string seen = std::to_string(state.screen) + ":";
     for (const Binding& b : state.functionEdits) seen += " " + input::InputText(b);
     if (auto p = sink.lastButton(41); p && p->reqi == 1) seen += " | " + p->text;

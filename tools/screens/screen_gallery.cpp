@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     NoActions actions;
     ui::Ui ui{state, copy, sink, actions};
     for (const Click& c : shot.clicks) ui::HandleButtonClick(ui, c.reqi, c.clickId);
-    if (shot.captureTick) ui::EditControlTick(ui, controllers, keys, 0);
+    if (shot.captureTick) ui::EditControlTick(ui, controllers, keys);
     ok &= Write(dir + "/" + shot.name + ".json", sink.buttons);
   }
   if (!ok) std::cerr << "screen_gallery: could not write to " << dir << "\n";
