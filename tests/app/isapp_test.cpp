@@ -2,6 +2,8 @@
 // connections and the local connection's renames are covered end to end.
 #include "app/isapp.hpp"
 
+#include "config/config_file.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,6 +13,7 @@
 
 #include "platform/fake/fake_platform.hpp"
 #include "support/loopback_lfs.hpp"
+#include "support/temp_folder.hpp"
 
 namespace bnx {
 namespace {
@@ -104,6 +107,36 @@ TEST_F(ISAppTest, AFailedTickClosesInSimAndEndsTheReceiveThreadQuietly) {
   receive.join();
   EXPECT_EQ(out_.str(), "TickLoop: Exception: end of script\n");
   EXPECT_EQ(err_.str(), "");
+}
+
+// LFS gone just as the player clicks Save: the click's buttons cannot be sent
+// (this ISApp never connected, so every send fails), yet the file is written.
+class SaveThenDrop : public test::TempFolder {};
+
+TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
+  struct Case { std::vector<std::pair<std::uint8_t, std::uint8_t>> clicks; std::string line; bool present; };
+  const Case cases[] = {
+      {{{1, 0}, {2, 23}, {8, 21}, {8, 15}}, "o:1:1\n", true},                   // misc
+      {{{1, 0}, {2, 20}, {3, 23}, {3, 15}}, "m:3\n", true},                     // siren
+      {{{1, 0}, {2, 21}, {4, 23}, {4, 15}}, "l:3\n", true},                     // lights
+      {{{1, 0}, {2, 22}, {5, 20}, {6, 20}, {6, 9}, {5, 15}}, "k:lights", false},  // controls: Clear All
+  };
+  for (const Case& c : cases) {
+    Write("Beaconix.cfg", "v:1\nm:0\nc:0\nk:lights:34\n");
+    Config config;
+    ASSERT_EQ(config::LoadConfig(config, config.fileName, std::cerr), 0);
+    platform::fake::FakePlatform fake;
+    std::ostringstream out, err;
+    ISApp app(config, fake.platform, out, err);
+    for (auto [reqi, id] : c.clicks) {
+      try {
+        app.DispatchPacket(ByteVec{8, 46, reqi, 0, id, 0, 0, 0});
+      } catch (const std::exception&) {
+      }
+    }
+    EXPECT_EQ(Read("Beaconix.cfg").find(c.line) != std::string::npos, c.present) << c.line << Read("Beaconix.cfg");
+    EXPECT_EQ(err.str(), "");
+  }
 }
 
 // Runs the tick loop through a jump of the clock; how many ticks then ran late.

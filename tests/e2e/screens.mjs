@@ -30,12 +30,14 @@ export async function openScreens(t, config = CONFIG) {
   await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 2 });
   const s = {
     ctx, conn, cfg,
-    sent: (from) => ctx.host.entries.slice(from).filter((e) => e.conn === conn && e.dir === 'recv' && e.type && e.subT !== 'TINY_PING'),
+    sent: (from) => ctx.host.entries.slice(from).filter((e) => e.conn === s.conn && e.dir === 'recv' && e.type && e.subT !== 'TINY_PING'),
     // Sends the clicks; returns what was sent once `until` (a ClickID, or a host-log match) arrived.
-    async click(clicks, until) {
+    // `also` sends anything else after the clicks. `s.conn` may be changed to a later connection.
+    async click(clicks, until, also) {
       const from = ctx.host.entries.length;
-      for (const [ReqI, ClickID] of clicks) ctx.host.control({ conn, send: { type: 'IS_BTC', ReqI, ClickID } });
-      await ctx.host.waitFor({ conn, dir: 'recv', ...(typeof until === 'number' ? { type: 'IS_BTN', ClickID: until } : until) }, { from });
+      for (const [ReqI, ClickID] of clicks) ctx.host.control({ conn: s.conn, send: { type: 'IS_BTC', ReqI, ClickID } });
+      also?.();
+      await ctx.host.waitFor({ conn: s.conn, dir: 'recv', ...(typeof until === 'number' ? { type: 'IS_BTN', ClickID: until } : until) }, { from });
       return s.sent(from);
     },
     // Clicks until the screen `name` is drawn; it must match its golden list from the last deletion on.
