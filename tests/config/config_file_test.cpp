@@ -178,10 +178,11 @@ TEST_F(ConfigFile, WritesTheLinesInOrderAndReadsBackAnyName) {
                                   "k:lights:34\nk:lights:33\nb:haz:" + kG + "::3\nk:extra:116\nb:extra:{G-1}:YWI=:0\n"
                                   "b:extra:{G-1}:YWI=:12\np:extra:{G-1}:YWI=:1:90\np:extra:{G-1}:YWI=:0:0\n");
 
-  // Names of any bytes, past the old 255-byte limit, read back as written.
+  // Names of any bytes and length (base64's three tails), past the old 255-byte limit, read back as written.
   std::string name;
-  for (int i = 0; i < 300; ++i) name += static_cast<char>(i * 7);
-  cfg.bindings = {D(fn::kSiren, name, {5}), K(fn::kHazards, {0x48}), D(fn::kSiren, "", {1}, {{0, 270}}, "EMPTY")};
+  for (int i = 0; i < 300; ++i) name += static_cast<char>(i * 7 + 3);
+  cfg.bindings = {D(fn::kSiren, name, {5}), K(fn::kHazards, {0x48}), D(fn::kSiren, "", {1}, {{0, 270}}, "EMPTY"),
+                  D(fn::kFlash, name.substr(1, 298), {2}), D(fn::kExtra, name.substr(2, 299), {3})};
   cfg.lightsMode = 0;
   cfg.options[8] = cfg.options[9] = true;
   ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);

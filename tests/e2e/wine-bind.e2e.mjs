@@ -1,7 +1,8 @@
 // Binding a key from inside the simulator with real keystrokes: the host
 // clicks through the screens, xdotool presses the new key into the stand-in
 // LFS window, Beaconix.exe under Wine captures it and saves Beaconix.cfg, and
-// once the screens are closed the key starts the flashing lights. Started by
+// once the screens are closed the key starts the flashing lights, also after
+// LFS has closed the connection and Beaconix has connected again. Started by
 // tests/wine/keys_test.sh.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
@@ -34,5 +35,12 @@ test('F7 bound to Flashing Lights through the screens drives the lights', { skip
   await s.click([[2, 8]], { type: 'IS_BFN' });
   await tap(win, 'F7', 100);
   await s.ctx.host.waitFor({ conn: s.conn, subT: 'SMALL_LCL', UVal: 0xc0004 }, { from: closed, timeout: 5000 });
+
+  const dropped = s.ctx.host.entries.length;
+  s.ctx.host.control({ conn: s.conn, action: 'close' });
+  const isi = await s.ctx.host.waitFor({ dir: 'recv', type: 'IS_ISI' }, { from: dropped, timeout: 20000 });
+  await s.ctx.host.waitFor({ conn: isi.conn, dir: 'recv', type: 'IS_MSL' }, { from: isi.index });
+  await tap(win, 'F7', 100);
+  await s.ctx.host.waitFor({ conn: isi.conn, subT: 'SMALL_LCL', UVal: 0xc0004 }, { from: isi.index, timeout: 5000 });
   assert.deepEqual(s.ctx.host.errors(), []);
 });
