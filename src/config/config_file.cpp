@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "config/base64.hpp"
+#include "insim/console_text.hpp"
 #include "input/bindings.hpp"
 #include "input/functions.hpp"
 #include "input/keys.hpp"
@@ -102,7 +103,7 @@ bool Device(Cursor& c, std::string_view& guid, std::string_view& name) {
 }
 
 void Report(std::ostream& err, int line, const char* message) {
-  err << "Error reading config at line: " << line << ": " << message << std::endl;
+  err << "Error reading config at line: " << line << ": " << insim::ConsoleText(message) << std::endl;
 }
 
 struct ReadState {
