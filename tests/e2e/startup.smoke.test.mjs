@@ -47,8 +47,7 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   const autoexec = path.join(ctx.dir, 'data', 'script', 'autoexec.lfs'), lfs = `/echo a\x1a\r\n/insim ${ctx.port}\r\n`;
   fs.writeFileSync(autoexec, lfs, 'latin1');
   fs.writeFileSync(path.join(ctx.dir, 'cfg.txt'), 'Skin x\x1a\r\nGame Admin pw\r\n', 'latin1');
-  const connecting = await ctx.startApp().waitForText(/Connecting to LFS on port (\d+)/, { timeout: START_TIMEOUT });
-  assert.equal(connecting.match[1], String(ctx.port));
+  assert.equal((await ctx.startApp().waitForText(/Connecting to LFS on port (\d+)/, { timeout: START_TIMEOUT })).match[1], String(ctx.port));
   const conn = await startUpgraded(ctx);
   const up = await ctx.app.waitForText(T.upgrading(9));
   const closed = await ctx.app.waitForText(T.closed, { from: up.end });

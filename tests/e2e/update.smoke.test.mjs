@@ -75,11 +75,10 @@ test('a real HTTPS exchange through a local proxy answering as the update host',
 
 test('an update host that trickles its answer holds start-up until the deadline only', opts, async (t) => {
   const ctx = await setup(t, { host: false });
-  let drip;
-  t.after(() => clearInterval(drip));
   const host = await updateHost(t, ctx, (s) => {
     s.write('HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\nBeaconix-LatestVersion:2.5');
-    drip = setInterval(() => s.write('0'), 1000);
+    const drip = setInterval(() => s.write('0'), 1000);
+    t.after(() => clearInterval(drip));
   });
   const late = await ctx.startApp().waitForText('\nUpdate check: the update host did not answer in time.\n\nLoading Config', { timeout: START_TIMEOUT });
   const ms = Math.round(late.at - host.connectAt);
