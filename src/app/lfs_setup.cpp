@@ -16,9 +16,9 @@ namespace {
 constexpr std::size_t kMatchedChars = 255;
 constexpr unsigned long kMaxPort = 65535;
 
-bool ReadLine(std::istream& in, std::string& line) {
+bool ReadLine(std::istream& in, std::string& line, config::LineEnd& end) {
   bool tooLong;
-  return config::ReadBoundedLine(in, line, kMatchedChars, tooLong);
+  return config::ReadBoundedLine(in, line, kMatchedChars, tooLong, &end);
 }
 
 const std::regex& AdminPattern() {
@@ -34,15 +34,20 @@ const std::regex& PortPattern() {
 // Runs `handle` on every line of `path`; an error in one line is reported and
 // the scan goes on. Returns whether the file opened and read to its end; a
 // file that fails a read counts as not there, whatever its lines gave.
+// `lineEnd` is the file's last line end, or "\r\n" when it has none (LFS's
+// files are Windows text files).
 template <typename Handle>
 bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream& out,
-              std::ostream& err, Handle handle) {
-  std::ifstream in(path);
+              std::ostream& err, Handle handle, std::string* lineEnd = nullptr) {
+  // Binary, so that a Ctrl-Z byte does not end the file on Windows.
+  std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) return false;
   std::string line;
   int number = 0;
-  while (in.good() && ReadLine(in, line)) {
+  config::LineEnd end = config::LineEnd::kNone, lastEnd = config::LineEnd::kCrLf;
+  while (in.good() && ReadLine(in, line, end)) {
     ++number;
+    if (end != config::LineEnd::kNone) lastEnd = end;
     try {
       handle(line, number);
     } catch (const std::exception& e) {
@@ -55,6 +60,7 @@ bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream
     err << "Error reading " << label << " at line: " << number + 1 << ": the file could not be read" << std::endl;
     return false;
   }
+  if (lineEnd) *lineEnd = lastEnd == config::LineEnd::kLf ? "\n" : "\r\n";
   return true;
 }
 
@@ -70,6 +76,7 @@ void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
 
   const std::filesystem::path autoexec = std::filesystem::path("data") / "script" / "autoexec.lfs";
   bool portLine = false;
+  std::string lineEnd;
   std::uint32_t port = cfg.insimPort;
   const bool opened = ScanFile(autoexec, "autoexec.lfs", out, err, [&](const std::string& line, int number) {
     std::smatch m;
@@ -83,7 +90,7 @@ void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
       return;
     }
     port = static_cast<std::uint32_t>(found);
-  });
+  }, &lineEnd);
   if (!opened) return;
   cfg.insimPort = port;
   if (portLine) return;
@@ -92,9 +99,9 @@ void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
   // no line break of its own.
   bool written = false;
   {
-    std::ofstream app(autoexec, std::ios::app);
+    std::ofstream app(autoexec, std::ios::app | std::ios::binary);
     if (app.is_open()) {
-      app << "\n/insim 29999" << std::endl;
+      app << lineEnd << "/insim 29999" << lineEnd << std::flush;
       app.close();
       written = !app.fail();
     }

@@ -22,7 +22,7 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
   const update::WindowsInfo windows = update::ReadWindowsInfo(platform.registry);
   out << update::DescribeWindows(windows) << std::endl;
   out << "\n   Beaconix v" << update::kProgramVersion
-      << " - emergency lights & sirens for Live for Speed, by the Beaconix team (beaconix.org)"
+      << " - emergency lights & sirens for Live for Speed, by the Beaconix team (" << update::WebSite() << ")"
       << std::endl;
 
   if (update::CheckForUpdates(windows, config, platform.https, out) == 1) {

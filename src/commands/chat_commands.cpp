@@ -39,6 +39,7 @@ Command Lookup(const std::string& word) {
   if (word == "rescan") return Command::kRescan;
   if (word == "clear") return Command::kClear;
   if (word == "print") return Command::kPrint;
+  if (word == "help") return Command::kHelp;
   return Command::kNone;
 }
 
@@ -56,6 +57,19 @@ std::string UtcStamp() {
 }
 
 }  // namespace
+
+const std::vector<std::string>& HelpLines() {
+  static const std::vector<std::string> lines{
+      "^1[RZ]^7 Lights^9 chat commands:",
+      "/o bnx config (or configure, cfg): open the settings menu",
+      "/o bnx lightsmode 0 to 3: try a flashing-light mode without saving it",
+      "/o bnx rescan: look for game controllers again",
+      "/o bnx clear: remove all of the program's buttons",
+      "/o bnx print text: echo the text, signs other than letters and digits as [code]",
+      "/o bnx help: this list",
+  };
+  return lines;
+}
 
 ChatCommand ParseMessageOut(insim::Bytes mso) {
   const insim::Reader r(mso);
@@ -111,6 +125,9 @@ void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink,
         break;
       case Command::kPrint:
         sink.SendLocalMessage(EscapeForPrint(c.argument), 1);
+        break;
+      case Command::kHelp:
+        for (const std::string& line : HelpLines()) sink.SendLocalMessage(line, 1);
         break;
       case Command::kNone:
         break;

@@ -6,13 +6,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "insim/packets.hpp"
 #include "insim/sink.hpp"
 
 namespace bnx::commands {
 
-enum class Command { kNone, kConfig, kLightsMode, kRescan, kClear, kPrint };
+enum class Command { kNone, kConfig, kLightsMode, kRescan, kClear, kPrint, kHelp };
 
 struct ChatCommand {
   Command command = Command::kNone;
@@ -22,6 +23,9 @@ struct ChatCommand {
 // The command of a whole received IS_MSO; kNone for anything not meant for us.
 // Reads only within the packet.
 ChatCommand ParseMessageOut(insim::Bytes mso);
+
+// What "help" answers, one local message each.
+const std::vector<std::string>& HelpLines();
 
 // "^" doubled, letters and digits kept, every other byte as "[code]".
 std::string EscapeForPrint(std::string_view text);

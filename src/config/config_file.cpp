@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "config/base64.hpp"
+#include "insim/console_text.hpp"
 #include "input/bindings.hpp"
 #include "input/functions.hpp"
 #include "input/keys.hpp"
@@ -113,7 +114,7 @@ struct ReadState {
 
 void Report(std::ostream& err, ReadState& st, int line, const char* message) {
   ++st.problems;
-  err << "Error reading config at line: " << line << ": " << message << std::endl;
+  err << "Error reading config at line: " << line << ": " << insim::ConsoleText(message) << std::endl;
 }
 
 std::string Shown(std::string_view s) {

@@ -12,13 +12,6 @@ std::string HostPrefix(const Ver& ver) {
 }
 }  // namespace
 
-std::string ConsoleText(std::string_view wire) {
-  std::string shown(wire);
-  for (char& c : shown)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  return shown;
-}
-
 VersionStep ChooseVersionStep(int sizeUnit, const Ver& ver) {
   if (ver.reqi != 1) return VersionStep::kNone;
   if (sizeUnit == 4 && ver.insimVer < 9) return VersionStep::kSwitchTo8;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "insim/console_text.hpp"
 #include "insim/packets.hpp"
 
 namespace bnx::insim {
@@ -13,11 +14,6 @@ enum class VersionStep { kBegin, kSwitchTo8, kUpgradeTo9, kNone };
 
 // What to do with an IS_VER received while connected with `sizeUnit`.
 VersionStep ChooseVersionStep(int sizeUnit, const Ver& ver);
-
-// A text from the wire as it may be printed to the console: control
-// characters (below 0x20, and 0x7F) become '?', so a peer cannot move the
-// cursor, clear the screen or forge lines in the player's terminal.
-std::string ConsoleText(std::string_view wire);
 
 // The console line for a switch ("... Switching to v8" / "... Upgrading to v9").
 std::string SwitchLine(const Ver& ver, VersionStep step);

@@ -21,6 +21,7 @@ namespace bnx::update {
 namespace {
 
 constexpr const char* kRequestPath = "/version/";
+constexpr std::size_t kMaxVersion = 24;
 
 // Version lines are short. The regex engine recurses per character matched,
 // so a long line (an HTML page on one line) could exhaust the stack: lines
@@ -91,6 +92,15 @@ const FixedRules& Fixed() {
 
 }  // namespace
 
+bool PlausibleVersion(std::string_view text) {
+  if (text.empty() || text.size() > kMaxVersion) return false;
+  for (const unsigned char c : text)
+    if (c <= ' ' || c > '~' || c == '^') return false;
+  return true;
+}
+
+const char* WebSite() { return BEACONIX_WEB_SITE; }
+
 const UpdateSite& BuildSite() {
   static const UpdateSite site{BEACONIX_UPDATE_HOST, BEACONIX_WEB_SITE "/Beaconix",
                                BEACONIX_WEB_SITE "/BeaconixBeta", BEACONIX_WEB_SITE "/BeaconixDev",
@@ -115,7 +125,7 @@ int ReadUpdateAnswer(const std::string& body, Config& config, std::ostream& out,
   try {
     const FixedRules& rules = Fixed();
     const std::vector<std::string_view> lines = Lines(body);
-    const Found latest = Search(rules.latest, lines);
+    Found latest = Search(rules.latest, lines);
     const Found refused = Search(rules.refused, lines);
     Found variant;
     if (!site.variantTag.empty()) {
@@ -123,6 +133,15 @@ int ReadUpdateAnswer(const std::string& body, Config& config, std::ostream& out,
           std::regex("^Beaconix-LatestCV:" + site.variantTag + ":(.+)$", std::regex::ECMAScript), true};
       variant = Search(cv, lines);
     }
+    // A version goes to the console and into LFS's chat: one that could
+    // recolour, clear or switch the code page there counts as no answer.
+    bool unreadable = false;
+    for (Found* f : {&latest, &variant}) {
+      if (f->value.empty() || PlausibleVersion(f->value)) continue;
+      f->value.clear();
+      unreadable = true;
+    }
+    if (unreadable) out << "Update check: the update host sent an unreadable version.\n";
 
     if (!latest.value.empty() && latest.value != kProgramVersion) {
       config.newVersion = latest.value;

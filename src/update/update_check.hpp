@@ -1,6 +1,7 @@
 #pragma once
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "config/config.hpp"
 #include "platform/system.hpp"
@@ -17,6 +18,13 @@ struct UpdateSite {
   std::string variantTag;
 };
 const UpdateSite& BuildSite();
+
+// The project's web site, which the banner names.
+const char* WebSite();
+
+// Whether a version text from the update host may be shown: 1 to 24
+// printable ASCII characters, no space and no "^".
+bool PlausibleVersion(std::string_view text);
 
 // "Beaconix/2.4 (12345x64)"
 std::string UserAgent(const WindowsInfo& info);

@@ -1,5 +1,7 @@
 #include "update/windows_info.hpp"
 
+#include "insim/console_text.hpp"
+
 namespace bnx::update {
 
 namespace {
@@ -15,7 +17,8 @@ WindowsInfo ReadWindowsInfo(platform::Registry& registry) {
 }
 
 std::string DescribeWindows(const WindowsInfo& info) {
-  return info.productName + " " + info.build + " " + (info.is64Bit ? "x64" : "x86");
+  // The registry's texts are printed as the first console line.
+  return insim::ConsoleText(info.productName + " " + info.build) + " " + (info.is64Bit ? "x64" : "x86");
 }
 
 }  // namespace bnx::update

@@ -41,9 +41,13 @@ for (const [how, finish] of [['Enter', (app) => app.write('\n')], ['end of input
   });
 }
 
-test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests', opts, async (t) => {
+test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests; LFS files read past Ctrl-Z', opts, async (t) => {
   const ctx = await setup(t);
   const { host } = ctx;
+  const autoexec = path.join(ctx.dir, 'data', 'script', 'autoexec.lfs'), lfs = `/echo a\x1a\r\n/insim ${ctx.port}\r\n`;
+  fs.writeFileSync(autoexec, lfs, 'latin1');
+  fs.writeFileSync(path.join(ctx.dir, 'cfg.txt'), 'Skin x\x1a\r\nGame Admin pw\r\n', 'latin1');
+  assert.equal((await ctx.startApp().waitForText(/Connecting to LFS on port (\d+)/, { timeout: START_TIMEOUT })).match[1], String(ctx.port));
   const conn = await startUpgraded(ctx);
   const up = await ctx.app.waitForText(T.upgrading(9));
   const closed = await ctx.app.waitForText(T.closed, { from: up.end });
@@ -52,8 +56,8 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   assert.equal(ctx.app.count('(Compat'), 0);
   // First connection: InSim 8 in bytes, closed by TINY_CLOSE after the IS_VER.
   const [isi8, close, ...rest] = host.packets({ conn: 1 });
-  const { InSimVer, Flags, Prefix, IName } = isi8.fields;
-  assert.deepEqual([isi8.type, isi8.sizeByte, isi8.ReqI, InSimVer, Flags, Prefix, IName], ['IS_ISI', 44, 1, 8, 4, '!', 'Beaconix']);
+  const { InSimVer, Flags, Prefix, IName, Admin } = isi8.fields;
+  assert.deepEqual([isi8.type, isi8.sizeByte, isi8.ReqI, InSimVer, Flags, Prefix, IName, Admin], ['IS_ISI', 44, 1, 8, 4, '!', 'Beaconix', 'pw']);
   assert.deepEqual([close.subT, close.ReqI, close.sizeByte, rest.length], ['TINY_CLOSE', 0, 4, 0]);
   // Second connection: InSim 9, Size in 4-byte units.
   assert.equal(conn, 2, 'greeted on the second connection');
@@ -66,4 +70,5 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   assert.ok(npl.t - seq[2].t >= 150, `TINY_NPL ${npl.t - seq[2].t} ms after TINY_NCN`);
   assert.deepEqual(host.find({ conn, subT: 'TINY_CLOSE' }), []);
   assert.deepEqual(host.errors(), []);
+  assert.equal(fs.readFileSync(autoexec, 'latin1'), lfs);
 });

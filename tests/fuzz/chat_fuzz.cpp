@@ -1,5 +1,6 @@
 // libFuzzer: whole IS_MSO packets. At most one effect, only for "/o" lines; a
-// print reply is only letters, digits, carets and bracketed codes, with sound 1.
+// print reply is only letters, digits, carets and bracketed codes, with sound 1;
+// help is all of its lines in order.
 #include <cstdlib>
 #include <sstream>
 
@@ -21,11 +22,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test::RecordingSink sink;
   std::ostringstream err;
   commands::MessageOut(insim::Bytes(data, size), a, sink, err);
+  const auto& help = commands::HelpLines();
+  std::size_t helped = 0;
   for (const auto& s : sink.sent()) {
+    const bool helpLine = s.kind == test::Sent::Kind::kMessage && s.sound == 1 && helped < help.size() && s.text == help[helped];
+    if (helpLine && ++helped < help.size()) continue;  // the last line counts as help's one effect
     const bool print = s.kind == test::Sent::Kind::kMessage && s.sound == 1 &&
                        s.text.find_first_not_of("^[]0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == s.text.npos;
-    a.acts += print ? 1 : 100;
+    a.acts += helpLine || print ? 1 : 100;
   }
-  if (a.acts > 1 || (a.acts == 1 && !(size > 8 && data[6] == 3)) || !err.str().empty()) std::abort();
+  if (a.acts > 1 || (helped != 0 && helped != help.size()) || (a.acts == 1 && !(size > 8 && data[6] == 3)) || !err.str().empty()) std::abort();
   return 0;
 }

@@ -3,7 +3,8 @@
 //   - whatever a file reads as, writing that record and reading it back does not give
 //     the same record without a message;
 //   - the hand-written binding-line matcher disagrees with the format's regexes;
-//   - autoexec.lfs is not left as it was or changed other than by "\n/insim 29999\n".
+//   - autoexec.lfs is not left as it was or changed other than by "\n/insim 29999\n"
+//     (or the same with CR LF).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -136,8 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       WriteFile(script, autoexec);
       Config cfg;
       ReadLFSConfig(cfg, out, err);
-      const std::string after = ReadFile(script);
-      Check(after == autoexec || after == std::string(autoexec) + "\n/insim 29999\n", "autoexec.lfs kept");
+      const std::string after = ReadFile(script), kept(autoexec);
+      Check(after == kept || after == kept + "\n/insim 29999\n" || after == kept + "\r\n/insim 29999\r\n", "autoexec.lfs kept");
       Check(cfg.insimPort <= 65535, "port in range");
       break;
     }

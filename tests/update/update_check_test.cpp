@@ -15,6 +15,7 @@ const std::string kPage = BuildSite().releasePage;
 const std::string kRefused = "***  Your version of Beaconix has been blacklisted.  ***\n"
                              "***       This version can no-longer be used.        ***\n\n";
 const std::string kOpen = "Press any key to open update page...\n";
+const std::string kUnreadable = "Update check: the update host sent an unreadable version.\n";
 std::string Notice(const std::string& version) {
   return "***  There is a new Release version of Beaconix available: " + version + "  ***\n" +
          "     Download the latest version at: " + kPage + "\n\n";
@@ -34,6 +35,14 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
       {"Beaconix-DoNotUseVersion:2.4\nBeaconix-LatestVersion:2.5\n", kRefused + Notice("2.5") + kOpen, "2.5", true},
       {"Beaconix-DoNotUseVersion:2.41\n Beaconix-LatestVersion:2.5\nBeaconix-LatestCV::2.9\n", "", "", false},
       {"", "", "", false},
+      // Only a plausible version is taken: at most 24 printable ASCII characters, no space, no "^".
+      {"Beaconix-LatestVersion:2.5\x1b[2J\x1b[31mRED\x07\n", kUnreadable, "", false},
+      {"Beaconix-LatestVersion:^12.5\n", kUnreadable, "", false}, {"Beaconix-LatestVersion:2.5^L\n", kUnreadable, "", false},
+      {"Beaconix-LatestVersion:2.5 beta\n", kUnreadable, "", false}, {"Beaconix-LatestVersion:2.\xe9\n", kUnreadable, "", false},
+      {"Beaconix-LatestVersion:" + std::string(25, '7') + "\n", kUnreadable, "", false},
+      {"Beaconix-LatestVersion:" + std::string(24, '7') + "\n", Notice(std::string(24, '7')), std::string(24, '7'), false},
+      {"Beaconix-LatestVersion:2.5-rc.1+b~!\n", Notice("2.5-rc.1+b~!"), "2.5-rc.1+b~!", false},
+      {"Beaconix-LatestVersion:2.5" + std::string(1, '\0') + "junk\r\nBeaconix-DoNotUseVersion:2.4", kUnreadable + kRefused + kOpen, "", true},
       {"<html><head><title>502 Bad Gateway</title></head>\n<body>" + std::string(100000, 'x') +
            "\nBeaconix-LatestVersion:" + std::string(300, '9') + "\n</body></html>\n", "", "", false},
   };
@@ -42,14 +51,15 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     platform::fake::FakeConsole console;
     const platform::Platform& p = fake.platform;
     platform::Platform withConsole{p.keyboard, p.window, p.game_input, p.timer, console, p.shell, p.https, p.registry};
-    fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Windows 10 Pro";
+    fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Windows 10 Pro\x1b[2J";
     fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\CurrentBuild"] = "19045";
     fake.https.body = c.answer;
     Config config;
     std::ostringstream out, err;
     EXPECT_EQ(StartUp(config, withConsole, out, err), !c.stops) << c.answer;
     const std::string text = out.str();
-    EXPECT_EQ(text.rfind("Windows 10 Pro 19045 x64\n\n   Beaconix v2.4", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("Windows 10 Pro?[2J 19045 x64\n\n   Beaconix v2.4", 0), 0u) << text;
+    EXPECT_NE(text.find(" (" + std::string(WebSite()) + ")\n"), text.npos) << "the banner names the site the pages are on";
     const std::size_t from = text.find('\n', text.find("Beaconix v2.4")) + 1;
     EXPECT_EQ(text.substr(from, c.stops ? text.npos : text.find("\nLoading Config") - from), c.printed) << c.answer;
     EXPECT_EQ(config.newVersion + " " + config.updatePage, c.newVersion + " " + (c.newVersion.empty() && !c.stops ? "" : kPage));

@@ -54,7 +54,16 @@ void WinTimer::SleepUntil(Nanos deadline) {
   }
 }
 
-void WinConsole::WaitAnyKey() { _getch(); }
+// _getch reads the console itself and never returns when standard input is a
+// pipe, a file or nothing (a launcher, the tests): then one byte of standard
+// input is the key, and its end counts as one.
+void WinConsole::WaitAnyKey() {
+  DWORD mode = 0;
+  if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode))
+    _getch();
+  else
+    std::cin.get();
+}
 
 void WinConsole::WaitEnter() {
   std::string line;
