@@ -36,7 +36,13 @@ void SignalStopSignals::Watch(std::function<void()> request) {
   w.started = true;
   sigset_t set;
   sigemptyset(&set);
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+    // One that the program was started with ignored (nohup, a shell's
+    // background job) stays ignored.
+    struct sigaction current {};
+    if (sigaction(s, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    sigaddset(&set, s);
+  }
   // No handler runs anywhere, so no read, write or sleep is ever interrupted.
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   std::thread([set, &w] {
