@@ -93,6 +93,7 @@ bool WinFolderLock::Take() {
   const std::wstring name = MutexName(CurrentFolder());
   // The handle stays open for the life of the process; Windows closes it
   // however the process ends.
+  SetLastError(ERROR_SUCCESS);
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   const DWORD error = GetLastError();
   // Refused access: it exists, made by a copy that another user runs.
