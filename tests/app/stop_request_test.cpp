@@ -1,6 +1,6 @@
-// The stop request's own way out, where the main thread cannot end the
-// program: in a wait that nothing cuts short, and when a connection's stop
-// never finishes. The stops that the main thread carries out are run end to end.
+// The stop request's own way out, where the main thread cannot end the program:
+// in a wait that nothing cuts short, and when a connection's stop never
+// finishes. The main thread's stops are run end to end.
 #include "app/stop_request.hpp"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,6 @@
 
 namespace bnx {
 namespace {
-
-constexpr Nanos kMs = 1'000'000;
 
 // In a child process: a stop request, with an ISApp set that never leaves when
 // `stuck`; the child must end by itself, with the stop line and exit code 0.
@@ -34,18 +32,6 @@ TEST(StopRequestDeathTest, EndsTheProgramAtOnceWhenIdleAndInTimeWhenAStopHangs) 
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(RequestAndWait(false), testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
   EXPECT_EXIT(RequestAndWait(true), testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
-}
-
-TEST(StopRequest, CutsTheSleepShortAndSaysItOnce) {
-  platform::fake::FakePlatform fakes;
-  std::ostringstream out;
-  StopRequest stop(fakes.stopSignals, out);
-  EXPECT_TRUE(stop.SleepFor(1 * kMs));
-  std::thread request([&] { fakes.stopSignals.request(); });
-  EXPECT_FALSE(stop.SleepFor(60'000 * kMs));
-  request.join();
-  EXPECT_EQ(stop.Stopped() + stop.Stopped(), 0);
-  EXPECT_EQ(out.str(), "Beaconix stopped.\n");
 }
 
 }  // namespace
