@@ -117,8 +117,7 @@ int main(int argc, char** argv) {
 
   bnx::platform::fake::FakePlatform fakes;
   LatenessTimer timer(fakes.timer);
-  bnx::platform::Platform platform{fakes.keyboard, fakes.window, fakes.gameInput, timer,
-                                   fakes.console,  fakes.shell,  fakes.https,     fakes.registry};
+  bnx::platform::Platform platform = fakes.With(timer);
   bnx::testing::LoopbackLfs lfs;
   bnx::Config config;
   config.insimPort = lfs.port();

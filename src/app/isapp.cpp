@@ -241,6 +241,10 @@ void ISApp::TickLoop() {
     platform_.timer.SleepFor(100 * kMs);
     Nanos deadline = platform_.timer.Now();
     while (!stopped()) {
+      if (leave_.load()) {
+        Leave();
+        break;
+      }
       const Nanos now = platform_.timer.Now();
       Tick(now);
       deadline += kTickPeriod;
@@ -261,6 +265,22 @@ void ISApp::TickLoop() {
   // connection also ends it where a blocked read waits for the peer.
   if (receiving_.load()) link_.CloseInSim();
   link_.Shutdown();
+}
+
+// Under the state lock, so that no handler switches anything on between the
+// switch-off and the end of the link.
+void ISApp::Leave() {
+  std::lock_guard lock(state_);
+  Stop();
+  try {
+    std::uint32_t switches = 0, lights = 0;
+    engine_.SwitchOff(switches, lights);
+    if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
+    if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);
+  } catch (...) {
+    // A broken link leaves nothing switched on that could be switched off.
+  }
+  link_.Leave();
 }
 
 void ISApp::Tick(Nanos now) {

@@ -43,6 +43,9 @@ class ISApp : private ui::Actions, private commands::ChatActions {
     Stop();
     link_.Shutdown();
   }
+  // Asks the tick thread to switch off what the program switched on, remove
+  // its buttons and close the connection; both threads then end. From any thread.
+  void RequestLeave() { leave_.store(true); }
   void Tick(Nanos now);
   void DispatchPacket(insim::Bytes packet);
   // The "/o bnx" chat commands of one IS_MSO; runs on the receive thread.
@@ -73,6 +76,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   // Prints why the connection ended (or a handler failed) and stops both threads.
   void ReportAndStop(std::exception_ptr error, const char* where);
   void Stop();
+  void Leave();
   void ReapplyHeadlights();
   // Runs a screen operation (a click, a chat command) on the receive thread:
   // under the state lock, with its sends held in the outbox; the sends, the
@@ -106,6 +110,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};
   std::atomic<bool> receiving_{false};
+  std::atomic<bool> leave_{false};
   platform::Platform& platform_;
   std::ostream& out_;
   std::ostream& err_;

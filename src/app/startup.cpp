@@ -2,11 +2,13 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <thread>
 
 #include "app/isapp.hpp"
 #include "app/lfs_setup.hpp"
+#include "app/stop_request.hpp"
 #include "config/config.hpp"
 #include "config/config_file.hpp"
 #include "update/update_check.hpp"
@@ -24,6 +26,13 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
   out << "\n   Beaconix v" << update::kProgramVersion
       << " - emergency lights & sirens for Live for Speed, by the Beaconix team (" << update::WebSite() << ")"
       << std::endl;
+
+  // A second copy would drive every light twice.
+  if (!platform.folder_lock.Take()) {
+    out << "Beaconix is already running in this folder." << std::endl;
+    platform.console.WaitEnter();
+    return false;
+  }
 
   if (update::CheckForUpdates(windows, config, platform.https, out) == 1) {
     out << "Press any key to open update page..." << std::endl;
@@ -53,6 +62,18 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
 
 namespace {
 
+// Keeps an ISApp in the stop request's sight while it lives.
+class Attach {
+ public:
+  Attach(StopRequest& stop, ISApp& app) : stop_(stop) { stop_.SetApp(&app); }
+  ~Attach() { stop_.SetApp(nullptr); }
+  Attach(const Attach&) = delete;
+  Attach& operator=(const Attach&) = delete;
+
+ private:
+  StopRequest& stop_;
+};
+
 // Runs one connected ISApp's two threads to their end; what it had live then
 // becomes `settings`, so that nothing the player saved is lost with the connection.
 void RunConnection(ISApp& app, Config& settings) {
@@ -74,23 +95,29 @@ void RunConnection(ISApp& app, Config& settings) {
 }  // namespace
 
 int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
+  StopRequest stop(platform.stop_signals, out);
   Config config;
-  if (!StartUp(config, platform, out, err)) return 0;
+  if (!StartUp(config, platform, out, err)) return stop.requested() ? stop.Stopped() : 0;
 
   int attempts = 0;
   bool everConnected = false;
   const std::uint32_t shownPort = config.insimPort == 0 ? 29999 : config.insimPort;
   for (;;) {
+    if (stop.requested()) return stop.Stopped();
     try {
       auto app = std::make_unique<ISApp>(config, platform, out, err);
+      std::optional<Attach> attached(std::in_place, stop, *app);
       if (attempts == 0) out << "Connecting to LFS on port " << shownPort << "...\n" << std::flush;
       const int result = app->Connect();
       if (result == 0) {
         everConnected = true;
         attempts = 0;
         RunConnection(*app, config);
+        if (stop.requested()) return stop.Stopped();
         continue;
       }
+      attached.reset();
+      if (stop.requested()) return stop.Stopped();
       if (result == 2 && attempts == 0) {
         out << "Connection refused" << (everConnected ? " (will continue trying)" : "") << "\n"
             << std::flush;
@@ -99,17 +126,17 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
         out << "Failed to connect to LFS.\n  Is LFS running?\n  Is Beaconix in the LFS folder?"
             << std::endl;
         platform.console.WaitEnter();
-        return 0;
+        return stop.requested() ? stop.Stopped() : 0;
       }
       if (attempts < 6) ++attempts;
       app.reset();
-      platform.timer.SleepFor(Nanos(attempts + 1) * 1000 * kMs);
+      if (!stop.SleepFor(Nanos(attempts + 1) * 1000 * kMs)) return stop.Stopped();
     } catch (const std::exception& e) {
       err << "outerloop: " << e.what() << std::endl;
       // Whatever failed may fail again at once: do not spin.
-      platform.timer.SleepFor(1000 * kMs);
+      if (!stop.SleepFor(1000 * kMs)) return stop.Stopped();
     } catch (...) {
-      platform.timer.SleepFor(1000 * kMs);
+      if (!stop.SleepFor(1000 * kMs)) return stop.Stopped();
     }
   }
 }

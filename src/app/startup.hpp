@@ -8,12 +8,13 @@ namespace bnx {
 struct Config;
 
 // The start-up steps up to the help lines, filling `config`. False when the
-// program is to end (exit code 0): this version was refused and the update
-// page has been opened.
+// program is to end (exit code 0): another copy runs in this folder, or this
+// version was refused and the update page has been opened.
 bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
 
 // The whole program: start-up, then connect and reconnect until the first
-// connection fails before any has succeeded. Returns the exit code.
+// connection fails before any has succeeded, or the player asks it to stop.
+// Returns the exit code.
 int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err);
 
 }  // namespace bnx

@@ -106,6 +106,11 @@ class Engine {
   void StartFlashingLights();
   void StopFlashingLights(std::uint32_t& lights);
 
+  // Switches off what the engine switched on, as the keys and the patterns'
+  // own rules switch it off: the siren, the horns, the flash, the flashing
+  // lights and what they drive. The player's own lights stay as they are.
+  void SwitchOff(std::uint32_t& switches, std::uint32_t& lights);
+
   const LightState& light() const { return light_; }
   const SirenState& sirenState() const { return siren_; }
 

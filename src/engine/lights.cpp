@@ -239,6 +239,24 @@ void Engine::StopFlashingLights(std::uint32_t& lights) {
   hud_.SetLightBar(LightBar::kUnlit);
 }
 
+void Engine::SwitchOff(std::uint32_t& switches, std::uint32_t& lights) {
+  if (light_.flashing) {
+    if (light_.patternLightsMode != config_.lightsMode) LeavePattern(lights, light_.patternLightsMode);
+    StopFlashingLights(lights);
+  }
+  if (light_.patternHazards) {
+    if (light_.indicators == ind::kHazard) WriteIndicators(lights, ind::kOff);
+    light_.patternHazards = false;
+  }
+  if (light_.siren != siren::kOff) WriteSiren(switches, siren::kOff);
+  if (light_.horn != horn::kOff) WriteHorn(switches, horn::kOff);
+  if (light_.flash) WriteFlash(switches, false);
+  // As after a double tap, and no key held now counts until it is pressed again.
+  const std::uint32_t tone = siren_.tone;
+  siren_ = SirenState{};
+  if (tone != tone::kNone) hud_.SetSirenLabel(tone::kNone);
+}
+
 std::uint32_t Engine::ReapplyHeadlights() {
   if (light_.flashing) return 0;
   if (light_.headlights == head::kOff) {

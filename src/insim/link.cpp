@@ -15,6 +15,7 @@ namespace bnx::insim {
 namespace {
 constexpr std::uint8_t kPrefix = '!';
 constexpr std::size_t kAdminOffset = 12, kINameOffset = 28, kFieldWidth = 16;
+constexpr std::uint8_t kLastClickId = 239;  // the highest that LFS takes
 
 void PutText(std::uint8_t* field, std::size_t width, std::string_view text) {
   std::memset(field, 0, width);
@@ -95,6 +96,7 @@ std::size_t InSimLink::ReadSome(std::uint8_t* data, std::size_t size) {
 }
 
 void InSimLink::WriteLocked(const std::uint8_t* data, std::size_t n) {
+  if (left_) return;
   if (stream_)
     stream_->Write(data, n);
   else
@@ -155,6 +157,10 @@ void InSimLink::SendButton(const Button& b) {
 
 void InSimLink::SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) {
   std::lock_guard lock(sendLock_);
+  WriteDeleteButtons(ucid, clickId, clickMax);
+}
+
+void InSimLink::WriteDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) {
   bfn_[2] = 0;
   bfn_[3] = bfn::kDelBtn;
   bfn_[4] = ucid;
@@ -243,6 +249,20 @@ void InSimLink::CloseInSim() noexcept {
     SendTiny(0, tiny::kClose);
   } catch (...) {
   }
+}
+
+void InSimLink::Leave() noexcept {
+  std::lock_guard lock(sendLock_);
+  try {
+    WriteDeleteButtons(0, 0, kLastClickId);
+    tiny_[2] = 0;
+    tiny_[3] = tiny::kClose;
+    WriteLocked(tiny_.data(), tiny_.size());
+  } catch (...) {
+  }
+  // A button or light sent after this, by a click handled meanwhile, could
+  // stay on LFS's screen: there is no one left to remove it.
+  left_ = true;
 }
 
 void InSimLink::Shutdown() {

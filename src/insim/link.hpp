@@ -59,6 +59,9 @@ class InSimLink : public PacketSink {
   // Asks LFS to close the connection (TINY_CLOSE); a link already broken is
   // left as it is.
   void CloseInSim() noexcept;
+  // Removes every button of the program, then closes as CloseInSim; nothing
+  // is sent after it, from any thread.
+  void Leave() noexcept;
 
   // Ping bookkeeping: the tick thread writes it, the receive thread clears it.
   std::uint8_t pingOutstanding() const { return pingOutstanding_.load(); }
@@ -87,9 +90,11 @@ class InSimLink : public PacketSink {
  private:
   std::size_t ReadSome(std::uint8_t* data, std::size_t size);
   void WriteLocked(const std::uint8_t* data, std::size_t n);  // send lock held
+  void WriteDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax);  // likewise
   void SizeTemplates();
 
   std::mutex sendLock_;
+  bool left_ = false;  // under the send lock
   std::string host_ = "localhost";
   std::uint16_t port_ = 29999;
   platform::Timer& timer_;

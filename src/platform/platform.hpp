@@ -3,6 +3,7 @@
 
 #include "platform/gamepad.hpp"
 #include "platform/keyboard.hpp"
+#include "platform/process.hpp"
 #include "platform/system.hpp"
 #include "platform/window.hpp"
 
@@ -19,6 +20,8 @@ struct Platform {
   Shell& shell;
   Https& https;
   Registry& registry;
+  StopSignals& stop_signals;
+  FolderLock& folder_lock;
 };
 
 // The process-wide platform of this build: the real one on Windows, the

@@ -10,11 +10,14 @@ import { lfsWindow, skip, tap, xdotool } from './wine-window.mjs';
 
 // One run: PageUp held while PageDown starts the Classic pattern (the o:3 flash
 // must end with the horn), the pattern's rhythm, a [TOW] nickname adding
-// hazards that must go when a [COP] nickname changes the mode, then PageUp taps.
-test('flash follows the horn, TOW hazards end with TOW, PageUp taps give Wail then Yelp', { skip, timeout: 180000 }, async (t) => {
+// hazards that must go when a [COP] nickname changes the mode, then PageUp taps;
+// then Ctrl+C with the lights flashing and Wail sounding (under Wine, SIGINT
+// to the program raises CTRL_C_EVENT).
+test('flash follows the horn, TOW hazards end with TOW, PageUp taps cycle Wail and Yelp, Ctrl+C switches off', { skip, timeout: 180000 }, async (t) => {
   const win = await lfsWindow(t);
   const ctx = await setup(t, {});
-  fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:0\nM:0\nc:0\no:3:1\nk:lights:34\nk:siren:33\n');
+  // Running lights: the player's headlights are sidelights.
+  fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:0\nM:0\nc:0\no:3:1\no:7:1\no:8:1\nk:lights:34\nk:siren:33\n');
   ctx.startApp();
   const conn = await startUpgraded(ctx);
   const lcs = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCS' && (e.UVal & mask) === value;
@@ -44,6 +47,19 @@ test('flash follows the horn, TOW hazards end with TOW, PageUp taps give Wail th
   const wail = await ctx.host.waitFor(lcs(0x300010, 0x200010), { from: hazards.index, timeout: 5000 });
   await sleep(700);  // past the double-tap window
   await tap(win, 'Prior', 60);
-  await ctx.host.waitFor(lcs(0x300010, 0x100010), { from: wail.index, timeout: 5000 });
+  const yelp = await ctx.host.waitFor(lcs(0x300010, 0x100010), { from: wail.index, timeout: 5000 });
+  await sleep(700);
+  await tap(win, 'Prior', 60);
+  const wailAgain = await ctx.host.waitFor(lcs(0x300010, 0x200010), { from: yelp.index, timeout: 5000 });
+
+  ctx.app.proc.kill('SIGINT');
+  assert.equal((await ctx.app.waitExit(5000)).code, 0);
+  assert.ok(ctx.app.stdout.endsWith('Beaconix stopped.\n'), ctx.app.stdout);
+  await ctx.host.waitFor({ conn, event: 'close' }, { from: wailAgain.index });
+  const after = ctx.host.entries.slice(wailAgain.index + 1).filter((e) => e.conn === conn && e.dir === 'recv');
+  const head = ctx.host.packets({ conn, subT: 'SMALL_LCL' }).filter((e) => e.UVal & 0x4).at(-1);
+  assert.deepEqual([after.some(lcs(0x300010, 0x10)), head.UVal & 0xc0000], [true, 0x40000], 'siren off, sidelights back');
+  assert.deepEqual(after.slice(-2).map((e) => e.subT), ['BFN_DEL_BTN', 'TINY_CLOSE']);
   assert.deepEqual(ctx.host.errors(), []);
 });
+

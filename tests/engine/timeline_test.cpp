@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "engine/engine.hpp"
 #include "input/binding.hpp"
@@ -53,6 +54,8 @@ class Timeline {
   Timeline& Ignore(int from, int to) {
     return At(from, [this] { ignored_ = true; }).At(to, [this] { ignored_ = false; });
   }
+  // The tick at `ms` switches off instead of stepping, as the program does when it ends.
+  Timeline& SwitchOff(int ms) { return At(ms, [this] { switchOff_ = true; }); }
 
   Timeline& RunTo(int ms) {
     constexpr Nanos kBase = 1000 * 1000 * kMilli;  // far from zero, as a steady clock is
@@ -60,7 +63,10 @@ class Timeline {
       while (next_ < events_.size() && events_[next_].first <= now_) events_[next_++].second();
       hud.ms = now_;
       std::uint32_t switches = 0, lights = 0;
-      engine.LightsTick(word_, ignored_, switches, lights, kBase + now_ * kMilli);
+      if (std::exchange(switchOff_, false))
+        engine.SwitchOff(switches, lights);
+      else
+        engine.LightsTick(word_, ignored_, switches, lights, kBase + now_ * kMilli);
       frames.push_back({switches, lights, engine.light(), engine.sirenState()});
     }
     return *this;
@@ -76,7 +82,7 @@ class Timeline {
   std::vector<std::pair<int, std::function<void()>>> events_;
   std::size_t next_ = 0;
   std::uint32_t word_ = 0;
-  bool ignored_ = false;
+  bool ignored_ = false, switchOff_ = false;
   int now_ = 0;
 };
 
@@ -94,12 +100,13 @@ constexpr const char* kFieldNames[] = {"horn", "siren", "tone", "head", "ind", "
                                        "engaged", "offByDT", "saved", "switches", "lights", "blink", "counter", "bar", "bars"};
 
 struct Check { int ms; Field field; std::int64_t value; int to = 0; };  // at `ms`, or every tick from `ms` to `to`
-struct Ev { char op; int arg, ms, to; };  // h hold a key, i ignore input, m siren mode, l lights mode
+struct Ev { char op; int arg, ms, to; };  // h hold a key, i ignore input, m siren mode, l lights mode, x switch off
 constexpr Ev Hold(ControlFunction f, int ms, int to) { return {'h', f, ms, to}; }
 constexpr Ev Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
 constexpr Ev Ignore(int ms, int to) { return {'i', 0, ms, to}; }
 constexpr Ev SirenMode(int ms, int mode) { return {'m', mode, ms, 0}; }
 constexpr Ev LightsMode(int ms, int mode) { return {'l', mode, ms, 0}; }
+constexpr Ev SwitchOff(int ms) { return {'x', 0, ms, 0}; }
 
 // hud: every siren label and arrow call of the run, "ms:token", when not null.
 struct Row { std::string name; Config config; std::vector<Ev> events; std::vector<Check> checks; const char* hud = nullptr; };
@@ -274,6 +281,22 @@ std::vector<Row> Rows() {
        {{2000, kBlink, -1}}, "0:< 0:x4 300:> 300:x3 790:x3 790:x4 1000:< 1000:> 1200:x3 1200:x4"},
       {"BlinkEndsWhenStoppingLightsClearHazards", WithOptions({kO0}), {Tap(Li, 0), Tap(fn::kHazards, 200), Tap(Li, 800)},
        {{800, kBar, 0}, {800, kInd, 0}}, "200:< 200:> 690:x3 690:x4 800:x3 800:x4"},
+      // Switching off as the program ends: what the engine switched on goes, the player's own lights stay
+      {"SwitchOffEndsWailAndGivesBackThePlayersBeam", {}, {Tap(S, 0), Tap(fn::kDippedBeam, 100), Tap(Li, 200), SwitchOff(450)},
+       {{440, kHead, head::kFull}, {450, kSwitches, lcs::kSirenChange}, {450, kLights, 0x80004}, {450, kFlashing, 0},
+        {450, kBar, 0}, {450, kTone, 0}, {450, kEngaged, 0}}, "50:T1 450:T0"},
+      {"SwitchOffEndsBullhornFlashAndBeaconFogs", WithOptions({kO3}, 1, 3), {Hold(B, 0, 2000), Tap(Li, 100), SwitchOff(400)},
+       {{390, kExtra, 1}, {400, kSwitches, lcs::kHornChange | lcs::kFlashChange}, {400, kLights, 0x70},
+        {400, kHorn, 0, 2000}, {400, kFlash, 0, 2000}, {2000, kSwitches, 0}}},  // the key's release sounds nothing
+      {"SwitchOffEndsAPiercerWhoseKeyThenCountsNoMore", {}, {Tap(S, 0), Tap(S, 1000), Hold(S, 1100, 1500), SwitchOff(1400)},
+       {{1390, kHorn, horn::kPiercer}, {1400, kSwitches, lcs::kHornChange}, {1400, kTone, 0}, {1400, kHorn, 0, 7000},
+        {1400, kSiren, 0, 7000}}},
+      {"SwitchOffEndsTowHazards", WithOptions({}, 5), {Tap(Li, 0), SwitchOff(600)}, {{590, kInd, ind::kHazard}, {600, kLights, 0x1}}},
+      {"SwitchOffAfterALightsModeChangeEndsTheOldPattern", WithOptions({}, 0, 1), {Tap(Li, 0), LightsMode(100, 0), SwitchOff(100)},
+       {{90, kFront, 1}, {100, kLights, lcl::kFrontFogChange}, {100, kFront, 0}}},
+      {"SwitchOffLeavesThePlayersOwnLights", {},
+       {Tap(fn::kFullBeam, 0), Tap(fn::kFrontFog, 0), Tap(fn::kLeftIndicator, 0), SwitchOff(100)},
+       {{100, kSwitches, 0}, {100, kLights, 0}, {100, kHead, head::kFull}, {100, kFront, 1}, {100, kInd, ind::kLeft}}},
       // Patterns
       {"ClassicOnFullBeamStartsQuietly", WithOptions({kO0}), {Tap(fn::kFullBeam, 0), Tap(Li, 1000)}, {{1000, kLights, 0}, {1000, kBars, 1}}},
       {"VariantIsChosenAtEveryStep", WithOptions({kO1}, 0, 2), {Tap(S, 0), Tap(Li, 1000), Tap(S, 1100)},
@@ -324,6 +347,7 @@ TEST_P(Timelines, Run) {
       case 'i': t.Ignore(e.ms, e.to); break;
       case 'm': t.At(e.ms, [&t, e] { t.config.activeSirenMode = static_cast<std::uint32_t>(e.arg); }); break;
       case 'l': t.At(e.ms, [&t, e] { t.config.lightsMode = static_cast<std::uint32_t>(e.arg); }); break;
+      case 'x': t.SwitchOff(e.ms); break;
     }
   }
   int end = 0;

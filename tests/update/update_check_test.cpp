@@ -50,7 +50,8 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     platform::fake::FakePlatform fake;
     platform::fake::FakeConsole console;
     const platform::Platform& p = fake.platform;
-    platform::Platform withConsole{p.keyboard, p.window, p.game_input, p.timer, console, p.shell, p.https, p.registry};
+    platform::Platform withConsole{p.keyboard, p.window, p.game_input, p.timer, console,
+                                   p.shell, p.https, p.registry, p.stop_signals, p.folder_lock};
     fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Windows 10 Pro\x1b[2J";
     fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\CurrentBuild"] = "19045";
     fake.https.body = c.answer;

@@ -1,11 +1,18 @@
 #include "platform/fake/fake_platform.hpp"
+#include "platform/posix/process.hpp"
 
 namespace bnx::platform {
 
 // The native program: an idle machine with LFS in front; the update host
 // answers with fake-update-answer.txt from the current folder, when there is one.
+// Its signals and its folder lock are real: ending it and starting a second
+// copy are what its tests do.
 Platform& SystemPlatform() {
   static fake::FakePlatform fakes;
+  static posix::SignalStopSignals signals;
+  static posix::LockFileFolderLock folderLock;
+  static Platform platform{fakes.keyboard, fakes.window, fakes.gameInput, fakes.timer, fakes.console,
+                           fakes.shell,    fakes.https,  fakes.registry,  signals,     folderLock};
   static const bool named = [] {
     fakes.https.answerFile = "fake-update-answer.txt";
     fakes.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Native build";
@@ -13,7 +20,7 @@ Platform& SystemPlatform() {
     return true;
   }();
   (void)named;
-  return fakes.platform;
+  return platform;
 }
 
 }  // namespace bnx::platform

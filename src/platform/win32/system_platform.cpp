@@ -4,6 +4,7 @@
 #include "platform/win32/window.hpp"
 #include "platform/win32/game_input.hpp"
 #include "platform/win32/keyboard.hpp"
+#include "platform/win32/process.hpp"
 #include "platform/win32/system.hpp"
 
 namespace bnx::platform {
@@ -17,7 +18,10 @@ Platform& SystemPlatform() {
   static win32::WinShell shell;
   static win32::WinHttps https;
   static win32::WinRegistry registry;
-  static Platform platform{keyboard, window, gameInput, timer, console, shell, https, registry};
+  static win32::WinStopSignals stopSignals;
+  static win32::WinFolderLock folderLock;
+  static Platform platform{keyboard, window, gameInput, timer,    console,
+                           shell,    https,  registry,  stopSignals, folderLock};
   return platform;
 }
 

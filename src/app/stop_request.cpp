@@ -1,0 +1,94 @@
+#include "app/stop_request.hpp"
+
+#include <chrono>
+#include <ostream>
+
+#include "app/isapp.hpp"
+
+namespace bnx {
+
+namespace {
+// However the stop goes, the program is gone by then: Windows ends a closing
+// console's process about 5 s after the close.
+constexpr auto kStopBound = std::chrono::seconds(2);
+}  // namespace
+
+StopRequest::StopRequest(platform::StopSignals& signals, std::ostream& out)
+    : signals_(signals), out_(out) {
+  // Watching first: natively the thread below must inherit the blocked signals.
+  signals_.Watch([this] { Request(); });
+  thread_ = std::thread(&StopRequest::Run, this);
+}
+
+StopRequest::~StopRequest() {
+  signals_.Watch({});
+  {
+    std::lock_guard lock(mutex_);
+    ending_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void StopRequest::Request() {
+  {
+    std::lock_guard lock(mutex_);
+    requested_ = true;
+    if (app_) app_->RequestLeave();
+  }
+  wake_.notify_all();
+}
+
+bool StopRequest::requested() {
+  std::lock_guard lock(mutex_);
+  return requested_;
+}
+
+void StopRequest::SetApp(ISApp* app) {
+  {
+    std::lock_guard lock(mutex_);
+    app_ = app;
+    if (app_ && requested_) app_->RequestLeave();
+  }
+  wake_.notify_all();
+}
+
+bool StopRequest::SleepFor(platform::Nanos duration) {
+  std::unique_lock lock(mutex_);
+  sleeping_ = true;
+  wake_.wait_for(lock, std::chrono::nanoseconds(duration), [this] { return requested_; });
+  // Cut short, the main thread goes on to end the program.
+  if (requested_) return false;
+  sleeping_ = false;
+  return true;
+}
+
+int StopRequest::Stopped() {
+  {
+    std::lock_guard lock(mutex_);
+    SayStopped();
+    ending_ = true;
+  }
+  wake_.notify_all();
+  return 0;
+}
+
+void StopRequest::SayStopped() {
+  if (said_) return;
+  said_ = true;
+  out_ << "Beaconix stopped." << std::endl;
+}
+
+void StopRequest::Run() {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [this] { return requested_ || ending_; });
+  const auto deadline = std::chrono::steady_clock::now() + kStopBound;
+  wake_.wait_until(lock, deadline, [this] { return ending_ || (!app_ && !sleeping_); });
+  if (ending_) return;
+  // In a wait that nothing cuts short, or a stop that did not finish in time
+  // (a send that LFS never takes): nothing is left to do but to go.
+  SayStopped();
+  signals_.ExitNow();
+}
+
+}  // namespace bnx

@@ -1,0 +1,106 @@
+#include "platform/win32/process.hpp"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace bnx::platform::win32 {
+
+namespace {
+
+// Never freed: a control event may come while the process is ending.
+struct Watching {
+  std::mutex mutex;
+  std::function<void()> request;
+  bool installed = false;
+};
+Watching& State() {
+  static Watching* watching = new Watching;
+  return *watching;
+}
+
+// Windows ends the process as soon as a handler returns from a close, log-off
+// or shut-down event, and about 5 s after the event in any case. The program
+// ends itself well inside this wait, which therefore seldom runs out.
+constexpr DWORD kStopWaitMs = 3000;
+
+BOOL WINAPI OnControl(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      break;
+    default:
+      return FALSE;
+  }
+  {
+    Watching& w = State();
+    std::lock_guard lock(w.mutex);
+    if (!w.request) return FALSE;
+    w.request();
+  }
+  Sleep(kStopWaitMs);
+  return TRUE;
+}
+
+// Object names may hold a backslash only after "Local\"; longer names than
+// Windows takes are replaced by a hash of the path (FNV-1a).
+std::wstring MutexName(std::wstring path) {
+  for (wchar_t& c : path)
+    if (c == L'\\') c = L'/';
+  constexpr std::size_t kMaxPath = 200;
+  if (path.size() > kMaxPath) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (wchar_t c : path) hash = (hash ^ std::uint16_t(c)) * 1099511628211ull;
+    path.clear();
+    for (int shift = 60; shift >= 0; shift -= 4) path += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  }
+  return L"Local\\Beaconix " + path;
+}
+
+// The full path in one spelling: long names, lower case (Windows compares
+// paths without case).
+std::wstring CurrentFolder() {
+  std::wstring path(GetCurrentDirectoryW(0, nullptr), L'\0');
+  path.resize(GetCurrentDirectoryW(DWORD(path.size()), path.data()));
+  std::wstring full(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
+  full.resize(GetLongPathNameW(path.c_str(), full.data(), DWORD(full.size())));
+  if (full.empty()) full = path;
+  CharLowerBuffW(full.data(), DWORD(full.size()));
+  return full;
+}
+
+}  // namespace
+
+void WinStopSignals::Watch(std::function<void()> request) {
+  Watching& w = State();
+  std::lock_guard lock(w.mutex);
+  w.request = std::move(request);
+  if (!w.installed) w.installed = SetConsoleCtrlHandler(OnControl, TRUE) != 0;
+}
+
+void WinStopSignals::ExitNow() {
+  // No DLL is told, so nothing waits for a lock that a stuck thread holds.
+  TerminateProcess(GetCurrentProcess(), 0);
+  ExitProcess(0);
+}
+
+bool WinFolderLock::Take() {
+  const std::wstring name = MutexName(CurrentFolder());
+  // The handle stays open for the life of the process; Windows closes it
+  // however the process ends.
+  SetLastError(ERROR_SUCCESS);
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  const DWORD error = GetLastError();
+  // Refused access: it exists, made by a copy that another user runs.
+  if (!mutex) return error != ERROR_ACCESS_DENIED;
+  if (error != ERROR_ALREADY_EXISTS) return true;
+  CloseHandle(mutex);
+  return false;
+}
+
+}  // namespace bnx::platform::win32

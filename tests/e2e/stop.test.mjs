@@ -1,0 +1,59 @@
+// The player ends the program: while connected it switches off, removes its buttons
+// and closes; while not connected it ends at once. Exit code 0 and one line either way.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { performance } from 'node:perf_hooks';
+import { test } from 'node:test';
+import { SKIP, START_TIMEOUT, T, setup, startUpgraded } from './harness.mjs';
+
+const opts = { skip: SKIP, timeout: 120000 };
+const STOPPED = 'Beaconix stopped.\n';
+const CFG = 'v:1\nm:0\nM:0\nc:0\no:7:1\n';  // the HUD on
+
+// Sends `signal`; resolves to the ms until the program exited, checking that it printed the line.
+async function stop(app, signal) {
+  const sent = performance.now();
+  app.proc.kill(signal);
+  const exit = await app.waitExit(5000);
+  const took = performance.now() - sent;
+  assert.deepEqual([exit.code, app.stdout.endsWith(STOPPED), app.count(STOPPED), app.stderr], [0, true, 1, ''], app.stdout);
+  return took;
+}
+
+for (const signal of ['SIGINT', 'SIGTERM']) {
+  test(`${signal} while connected: the buttons go, TINY_CLOSE, nothing after, files untouched, exit 0`, opts, async (t) => {
+    const ctx = await setup(t);
+    fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), CFG);
+    const autoexec = path.join(ctx.dir, 'data', 'script', 'autoexec.lfs');
+    const before = fs.readFileSync(autoexec, 'utf8');
+    const conn = await startUpgraded(ctx);
+    const hud = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 0 });
+    const took = await stop(ctx.app, signal);
+    // "Within a second" is the program's aim; the bound here leaves room for a loaded machine.
+    assert.ok(took < 3000, `exited ${took} ms after ${signal}`);
+    t.diagnostic(`exited ${Math.round(took)} ms after ${signal}`);
+    await ctx.host.waitFor({ conn, event: 'close' }, { from: hud.index });
+    const [bfn, close] = ctx.host.packets({ conn }).slice(-2);  // and nothing after them
+    assert.deepEqual([bfn.subT, bfn.fields.UCID, bfn.fields.ClickID, bfn.fields.ClickMax, close.subT],
+      ['BFN_DEL_BTN', 0, 0, 239, 'TINY_CLOSE']);
+    assert.deepEqual([fs.readFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'utf8'), fs.readFileSync(autoexec, 'utf8')], [CFG, before]);
+    assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'connected again');
+    assert.deepEqual(ctx.host.errors(), []);
+  });
+}
+
+test('not connected: SIGHUP while waiting for Enter, SIGINT between attempts: at once, exit 0', opts, async (t) => {
+  const waiting = await setup(t, { host: false });
+  const app = waiting.startApp();
+  await app.waitForText(T.failed, { timeout: START_TIMEOUT });
+  assert.ok((await stop(app, 'SIGHUP')) < 1500);
+
+  const leave = { after: { type: 'IS_MSL' }, delay: 200, action: 'shutdown' };
+  const ctx = await setup(t, { host: { scenario: { connections: [{}, { steps: [leave] }] } } });
+  await startUpgraded(ctx);
+  await ctx.app.waitForText(T.refusedRetry);
+  // The next attempt is 2 s away.
+  const took = await stop(ctx.app, 'SIGINT');
+  assert.ok(took < 1500, `exited ${took} ms after SIGINT`);
+});
