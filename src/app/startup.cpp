@@ -94,6 +94,10 @@ void RunConnection(ISApp& app, Config& settings) {
 
 }  // namespace
 
+int NextAttempt(int attempts) { return attempts < 6 ? attempts + 1 : attempts; }
+
+Nanos RetryDelay(int attempt) { return Nanos(attempt + 1) * 1000 * kMs; }
+
 int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
   StopRequest stop(platform.stop_signals, out);
   Config config;
@@ -128,9 +132,9 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
         platform.console.WaitEnter();
         return stop.requested() ? stop.Stopped() : 0;
       }
-      if (attempts < 6) ++attempts;
+      attempts = NextAttempt(attempts);
       app.reset();
-      if (!stop.SleepFor(Nanos(attempts + 1) * 1000 * kMs)) return stop.Stopped();
+      if (!stop.SleepFor(RetryDelay(attempts))) return stop.Stopped();
     } catch (const std::exception& e) {
       err << "outerloop: " << e.what() << std::endl;
       // Whatever failed may fail again at once: do not spin.

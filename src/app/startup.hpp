@@ -12,6 +12,12 @@ struct Config;
 // version was refused and the update page has been opened.
 bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
 
+// After `attempts` failed reconnection attempts in a row, the next one's
+// number and how long to wait for it: 2, 3, 4, 5, 6 and 7 s, then 7 s for as
+// long as LFS stays away.
+int NextAttempt(int attempts);
+platform::Nanos RetryDelay(int attempt);
+
 // The whole program: start-up, then connect and reconnect until the first
 // connection fails before any has succeeded, or the player asks it to stop.
 // Returns the exit code.

@@ -1,6 +1,7 @@
 // ISApp's two threads. Version handling, start-up requests, pings, lost
 // connections and the local connection's renames are covered end to end.
 #include "app/isapp.hpp"
+#include "app/startup.hpp"
 
 #include "config/config_file.hpp"
 
@@ -131,6 +132,12 @@ TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
     EXPECT_TRUE(file.starts_with(saved) || file.ends_with(saved)) << file;
     EXPECT_EQ(err.str(), "");
   }
+}
+
+TEST(Reconnect, AttemptsFollowAfterTwoToSevenSecondsThenEverySeven) {
+  std::vector<Nanos> waits;
+  for (int attempt = 0, i = 0; i < 9; ++i) waits.push_back(RetryDelay(attempt = NextAttempt(attempt)) / (1000 * kMs));
+  EXPECT_EQ(waits, (std::vector<Nanos>{2, 3, 4, 5, 6, 7, 7, 7, 7}));
 }
 
 // Runs the tick loop through a jump of the clock; how many ticks then ran late.
