@@ -1,6 +1,5 @@
-// Reads an exe's resources back the way Explorer does: the version fields, the
-// icon sizes (each one decoded) and the manifest. Exit status 0 when they are
-// those of a Beaconix.exe of the version given.
+// Reads an exe's resources back as Explorer does: version fields, icon sizes
+// (each one decoded), manifest. Exit 0 when they are Beaconix.exe's of <version>.
 // Usage: version_probe.exe Beaconix.exe <version>
 #include <windows.h>
 
@@ -13,12 +12,13 @@ namespace {
 int faults = 0;
 
 void Expect(const char* what, const std::string& got, const std::string& want) {
-  std::printf("%s: %s%s\n", what, got.c_str(), got == want ? "" : ("  WRONG, expected " + want).c_str());
-  if (got != want) ++faults;
+  const bool ok = got == want;
+  std::printf("%s: %s%s%s\n", what, got.c_str(), ok ? "" : "  WRONG, expected ", ok ? "" : want.c_str());
+  faults += ok ? 0 : 1;
 }
 
-std::string Resource(HMODULE m, WORD id, LPCSTR type) {
-  HRSRC r = FindResourceA(m, MAKEINTRESOURCEA(id), type);
+std::string Resource(HMODULE m, unsigned id, unsigned type) {
+  HRSRC r = m ? FindResourceA(m, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type)) : nullptr;
   HGLOBAL g = r ? LoadResource(m, r) : nullptr;
   return g ? std::string(static_cast<const char*>(LockResource(g)), SizeofResource(m, r)) : "";
 }
@@ -26,53 +26,42 @@ std::string Resource(HMODULE m, WORD id, LPCSTR type) {
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
-  const std::string version = argv[2];
-  std::string numbers = version;
-  for (int dots = int(std::count(version.begin(), version.end(), '.')); dots < 3; ++dots) numbers += ".0";
-
-  std::vector<char> info(GetFileVersionInfoSizeA(argv[1], nullptr));
-  void* p = nullptr;
+  std::string version = argv[2], numbers = version;
+  while (std::count(numbers.begin(), numbers.end(), '.') < 3) numbers += ".0";
+  std::vector<char> info(GetFileVersionInfoSizeA(argv[1], nullptr) + 1);
+  void *p = nullptr, *lang = nullptr;
   UINT n = 0;
-  if (info.empty() || !GetFileVersionInfoA(argv[1], 0, DWORD(info.size()), info.data()) ||
-      !VerQueryValueA(info.data(), "\\", &p, &n)) {
-    std::printf("no version resource\n");
-    return 1;
-  }
+  if (!GetFileVersionInfoA(argv[1], 0, DWORD(info.size()), info.data()) || !VerQueryValueA(info.data(), "\\", &p, &n) ||
+      !VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &lang, &n))
+    return std::puts("no version resource"), 1;
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(p);
-  char text[64];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", unsigned(HIWORD(fixed->dwFileVersionMS)),
-                unsigned(LOWORD(fixed->dwFileVersionMS)), unsigned(HIWORD(fixed->dwFileVersionLS)),
-                unsigned(LOWORD(fixed->dwFileVersionLS)));
+  char text[96];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
   Expect("file version number", text, numbers);
-  Expect("file type", fixed->dwFileType == VFT_APP ? "application" : "other", "application");
-  const struct { const char* name; std::string want; } fields[] = {
-      {"ProductName", "Beaconix"}, {"FileVersion", version}, {"ProductVersion", version},
-      {"OriginalFilename", "Beaconix.exe"}, {"FileDescription", "Beaconix - emergency lights and sirens for Live for Speed"},
-      {"LegalCopyright", "Copyright (c) the Beaconix authors. MIT License."}};
-  for (const auto& f : fields) {
-    // Explorer looks the strings up under the language the resource declares.
-    const auto* lang = static_cast<const WORD*>(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &p, &n) ? p : nullptr);
-    std::snprintf(text, sizeof text, "\\StringFileInfo\\%04x%04x\\%s", lang ? lang[0] : 0, lang ? lang[1] : 0, f.name);
-    Expect(f.name, VerQueryValueA(info.data(), text, &p, &n) && n ? static_cast<const char*>(p) : "(none)", f.want);
+  for (const auto& [name, want] : {std::pair<const char*, std::string>{"ProductName", "Beaconix"},
+           {"FileVersion", version}, {"ProductVersion", version}, {"OriginalFilename", "Beaconix.exe"},
+           {"FileDescription", "Beaconix - emergency lights and sirens for Live for Speed"},
+           {"LegalCopyright", "Copyright (c) the Beaconix authors. MIT License."}}) {
+    const auto* id = static_cast<const WORD*>(lang);  // the language declared, as Explorer looks them up
+    std::snprintf(text, sizeof text, "\\StringFileInfo\\%04x%04x\\%s", id[0], id[1], name);
+    Expect(name, VerQueryValueA(info.data(), text, &p, &n) && n ? static_cast<const char*>(p) : "(none)", want);
   }
 
   HMODULE m = LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  const std::string group = m ? Resource(m, 1, MAKEINTRESOURCEA(14)) : "";  // RT_GROUP_ICON
+  const std::string group = Resource(m, 1, 14), manifest = Resource(m, 1, 24);  // RT_GROUP_ICON, RT_MANIFEST
   std::string sizes;
-  for (std::size_t i = 6; i + 14 <= group.size(); i += 14) {
-    // GRPICONDIRENTRY: width at 0 (0 means 256), the RT_ICON id at 12.
-    const unsigned width = static_cast<unsigned char>(group[i]) ? static_cast<unsigned char>(group[i]) : 256;
-    const std::string image = Resource(m, WORD(static_cast<unsigned char>(group[i + 12]) | static_cast<unsigned char>(group[i + 13]) << 8), MAKEINTRESOURCEA(3));
-    HICON icon = image.empty() ? nullptr : CreateIconFromResourceEx(reinterpret_cast<PBYTE>(const_cast<char*>(image.data())),
-                                                                     DWORD(image.size()), TRUE, 0x00030000, 0, 0, 0);
+  for (std::size_t i = 6; i + 14 <= group.size(); i += 14) {  // GRPICONDIRENTRY: width (0 is 256), ..., RT_ICON id
+    std::string image = Resource(m, std::uint8_t(group[i + 12]) | std::uint8_t(group[i + 13]) << 8, 3);
+    HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()), DWORD(image.size()), TRUE, 0x00030000,
+                                          0, 0, 0);
     if (!sizes.empty()) sizes += ' ';
-    sizes += std::to_string(width);
-    if (!icon) sizes += "(unreadable)";
+    sizes += std::to_string(std::uint8_t(group[i]) ? std::uint8_t(group[i]) : 256) + (icon ? "" : "(unreadable)");
     DestroyIcon(icon);
   }
   Expect("icon sizes", sizes, "16 24 32 48 64 256");
-  const std::string manifest = m ? Resource(m, 1, MAKEINTRESOURCEA(24)) : "";  // RT_MANIFEST
-  Expect("manifest asks for", manifest.find("level=\"asInvoker\"") != std::string::npos ? "asInvoker" : "(other)", "asInvoker");
-  Expect("manifest names Windows 10", manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}") != std::string::npos ? "yes" : "no", "yes");
+  Expect("manifest", manifest.find("level=\"asInvoker\"") != std::string::npos &&
+                             manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}") != std::string::npos
+                         ? "asInvoker, Windows 10" : "(other)", "asInvoker, Windows 10");
   return faults == 0 ? 0 : 1;
 }
