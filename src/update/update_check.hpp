@@ -3,13 +3,15 @@
 #include <string>
 #include <string_view>
 
+#include "beaconix_version.hpp"
 #include "config/config.hpp"
 #include "platform/system.hpp"
 #include "update/windows_info.hpp"
 
 namespace bnx::update {
 
-constexpr const char* kProgramVersion = "2.4";
+// From project(Beaconix VERSION ...) in CMakeLists.txt.
+constexpr const char* kProgramVersion = BEACONIX_VERSION;
 
 // Where the check asks and what it points players to; the build chooses.
 struct UpdateSite {
@@ -26,7 +28,7 @@ const char* WebSite();
 // printable ASCII characters, no space and no "^".
 bool PlausibleVersion(std::string_view text);
 
-// "Beaconix/2.4 (12345x64)"
+// "Beaconix/<version> (<build>x64)", the build being Windows's, e.g. 19045
 std::string UserAgent(const WindowsInfo& info);
 
 // Asks the update host, stores a newer version and its page in `config` and

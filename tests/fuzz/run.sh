@@ -8,8 +8,10 @@ set -eu
 seconds=${1:-60}; targets=${2:-config receive chat update}; shift $(($# < 2 ? $# : 2))
 root=$(cd "$(dirname "$0")/../.." && pwd); out="$root/build/fuzz"
 command -v clang++ >/dev/null || { echo "SKIP: clang++ is not installed"; exit 77; }
-flags="-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -DASIO_STANDALONE -I$root/src -I$root/tests"
-if [ ! -e "$out/obj/done" ] || [ -n "$(find "$root/src" -newer "$out/obj/done" -type f | head -1)" ]; then
+gen=${BEACONIX_GENERATED:-$root/build/native/generated}  # CMake's version header (the native build's by default)
+[ -f "$gen/beaconix_version.hpp" ] || { echo "no $gen/beaconix_version.hpp: configure the native preset first"; exit 1; }
+flags="-std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -DASIO_STANDALONE -I$root/src -I$gen -I$root/tests"
+if [ ! -e "$out/obj/done" ] || [ -n "$(find "$root/src" "$gen" -newer "$out/obj/done" -type f | head -1)" ]; then
   rm -rf "$out/obj" && mkdir -p "$out/obj"
   # Every portable source: a new handler is fuzzed without a change here.
   find "$root/src" -name '*.cpp' ! -path '*/win32/*' ! -name main.cpp | xargs -P2 -I{} sh -c \

@@ -1,10 +1,11 @@
 #!/bin/sh
-# Runs dinput_probe.exe under Wine: passes when DirectInput was created and
-# enumeration of game controllers (any number, zero included) worked.
-# Usage: dinput_probe.sh path/to/dinput_probe.exe
-# Without Wine or the exe: exit 77 (skipped), or 1 under CI, where a Windows
-# build that was never run must not pass for a tested one.
+# Usage: probe.sh path/to/probe.exe [args...]: runs a Windows probe (such as
+# dinput_probe.exe or version_probe.exe) under Wine in its own folder, so that
+# file arguments are names beside it, and passes when it exits with 0. Without
+# Wine or the exe: 77 (skipped), or 1 under CI, where an untested Windows build
+# must not pass.
 exe=$1
+shift
 cannot_run() {
   case "${CI:-false}" in false|0|"") echo "SKIP: $1"; exit 77 ;; esac
   echo "FAIL: $1; under CI the Windows program must be tested" >&2; exit 1
@@ -18,8 +19,5 @@ if [ -z "$WINEPREFIX" ]; then
   export WINEPREFIX
   trap 'wineserver -k >/dev/null 2>&1; rm -rf "$WINEPREFIX"' EXIT
 fi
-out=$(timeout 180 wine "$exe" 2>/dev/null </dev/null)
-rc=$?
-printf '%s\n' "$out"
-[ $rc -eq 0 ] || { echo "dinput_probe exited with $rc" >&2; exit 1; }
-printf '%s\n' "$out" | grep -q '^DirectInput: created' || { echo "no DirectInput" >&2; exit 1; }
+cd "$(dirname "$exe")" || exit 1
+timeout 180 wine "./$(basename "$exe")" "$@" 2>/dev/null </dev/null || { echo "$(basename "$exe") exited with $?" >&2; exit 1; }
