@@ -1,5 +1,6 @@
 #include "app/startup.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -104,6 +105,7 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
   if (!StartUp(config, platform, out, err)) return stop.requested() ? stop.Stopped() : 0;
 
   int attempts = 0;
+  int unanswered = 0;  // connections in a row that LFS ended before it answered
   bool everConnected = false;
   const std::uint32_t shownPort = config.insimPort == 0 ? 29999 : config.insimPort;
   for (;;) {
@@ -118,6 +120,11 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
         attempts = 0;
         RunConnection(*app, config);
         if (stop.requested()) return stop.Stopped();
+        // LFS ending every connection before it answers (a wrong admin
+        // password, say) is tried again at once the first time, then at the
+        // pace of refused attempts, not many times a second.
+        unanswered = app->link().lfsInSimVer.load() == 0 ? std::min(unanswered + 1, 7) : 0;
+        if (unanswered > 1 && !stop.SleepFor(RetryDelay(unanswered - 1))) return stop.Stopped();
         continue;
       }
       attached.reset();

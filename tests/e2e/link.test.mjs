@@ -29,8 +29,8 @@ test('version 8 host: accepted at once as Compat v8, no switch', opts, async (t)
   assert.deepEqual(ctx.host.errors(), []);
 });
 
-test('LFS closes before IS_VER: reported, then connected again at once', opts, async (t) => {
-  const ctx = await setup(t, { host: { scenario: { connections: [{ beforeVer: 'close' }] } } });
+test('LFS closes before IS_VER: reported, connected again at once, then at the pace of refusals', opts, async (t) => {
+  const ctx = await setup(t, { host: { scenario: { connections: [{ beforeVer: 'close' }, { beforeVer: 'close' }] } } });
   const app = ctx.startApp();
   const first = await app.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
   const closed = await app.waitForText(T.closedEarly, { from: first.end });
@@ -40,6 +40,10 @@ test('LFS closes before IS_VER: reported, then connected again at once', opts, a
   assert.ok(isi.t - hostClose.t < 1500, `reconnected ${isi.t - hostClose.t} ms after the close`);
   // No IS_VER came, so the version stays 8.
   assert.deepEqual([isi.fields.InSimVer, isi.sizeByte], [8, 44]);
+  // A second close before IS_VER in a row (a wrong admin password) is not retried at once.
+  const again = await ctx.host.waitFor({ conn: 2, event: 'host-close' });
+  const third = await ctx.host.waitFor({ conn: 3, dir: 'recv', type: 'IS_ISI' }, { timeout: 10000 });
+  assert.ok(third.t - again.t >= 1900, `tried again ${third.t - again.t} ms after the second close`);
   await app.waitForText(T.accepted(9), { from: closed.end });
 });
 
