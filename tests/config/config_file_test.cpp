@@ -9,7 +9,6 @@
 
 #include "app/lfs_setup.hpp"
 #include "input/functions.hpp"
-#include "insim/version.hpp"
 #include "support/ordinary_user.hpp"
 #include "support/temp_folder.hpp"
 
@@ -307,14 +306,6 @@ TEST_F(ConfigFile, SavesThroughALinkAndBesideWhateverHoldsATemporaryName) {
   EXPECT_EQ(Read("Beaconix.cfg.tmp"), "someone else's");
   EXPECT_EQ(Read("real/Beaconix.cfg.tmp"), "someone else's");
   EXPECT_EQ(Folder(), (std::set<std::string>{"Beaconix.cfg", "Beaconix.cfg.tmp", "real"}));
-}
-
-// What LFS (or anything on its port) puts in IS_VER reaches the player's terminal.
-TEST(WireText, ControlCharactersShowAsAQuestionMark) {
-  insim::Ver ver{1, "0.7F\x1B]0;x\x07", std::string("S3\r\n\x7F\x1F ^7\xB0", 10), 9};
-  EXPECT_EQ(insim::AcceptedLine(ver), "LFS Host Version: 0.7F?]0;x? S3???? ^7\xB0, InSim Version: 9");
-  EXPECT_EQ(insim::SwitchLine(ver, insim::VersionStep::kSwitchTo8),
-            "LFS Host Version: 0.7F?]0;x? S3???? ^7\xB0, InSim Supported Version: 9. Switching to v8");
 }
 
 }  // namespace
