@@ -20,7 +20,7 @@ test('a second copy in the same folder refuses, one in another folder connects, 
   await second.waitForText(RUNNING, { timeout: START_TIMEOUT });
   await sleep(300);
   assert.equal(second.exit, null, 'exited without waiting for Enter');
-  second.write('\n');
+  second.proc.stdin.write('\n');
   assert.equal((await second.waitExit()).code, 0);
   assert.equal(second.count('Connecting'), 0);
   assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'the second copy connected');

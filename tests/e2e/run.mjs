@@ -72,13 +72,9 @@ if (mode === 'native') {
     wineserver = spawn(ws, ['-f', '-p'], { env, stdio: 'ignore', detached: true });
     wineserver.unref();
   }
-  if (!fs.existsSync(path.join(prefix, 'system.reg'))) {
-    console.log(`e2e: creating Wine prefix ${prefix} (once)`);
-  }
+  if (!fs.existsSync(path.join(prefix, 'system.reg'))) console.log(`e2e: creating Wine prefix ${prefix} (once)`);
   const boot = spawnSync(wine, ['wineboot', '-i'], { env, stdio: ['ignore', 'ignore', 'inherit'], timeout: 180000 });
-  if (boot.status !== 0) {
-    console.error(`e2e: wineboot failed (${boot.status ?? boot.signal})`);
-  }
+  if (boot.status !== 0) console.error(`e2e: wineboot failed (${boot.status ?? boot.signal})`);
   env.BEACONIX_CMD = JSON.stringify([wine, path.resolve(exe)]);
   testFiles = files.length
     ? files

@@ -8,12 +8,12 @@ import { SKIP, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.m
 const opts = { skip: SKIP, timeout: 120000 };
 const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\nFor full instructions, see the readme or the website.\n\n';
 
-for (const [file, loading] of [
+for (const [file, loading, how, finish] of [
   [null, 'Loading Config... Failed. Loading defaults.\nType "/o bnx config" ingame to customise.\n'
-    + 'Lights: PageDown\nSirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n'],
-  ['v:1\nm:2\nk:lights:34\n', 'Loading Config... \n'],
+    + 'Lights: PageDown\nSirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n', 'Enter', (app) => app.proc.stdin.write('\n')],
+  ['v:1\nm:2\nk:lights:34\n', 'Loading Config... \n', 'end of input', (app) => app.proc.stdin.end()],
 ]) {
-  test(`start-up ${file ? 'with a readable' : 'without'} Beaconix.cfg: ${file ? 'no' : 'the'} default keys, then help`, opts, async (t) => {
+  test(`start-up ${file ? 'with a readable' : 'without'} Beaconix.cfg and no LFS: ${file ? 'no' : 'the'} default keys, help, the refusal; exits 0 on ${how}`, opts, async (t) => {
     const ctx = await setup(t, { host: false });
     if (file) fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), file);
     const app = ctx.startApp();
@@ -22,14 +22,6 @@ for (const [file, loading] of [
     const text = app.stdout.slice(app.stdout.indexOf('\n') + 1, connecting.end).replace(/Timer test: 10ms took [0-9.e+-]+ms\.\n/, '');
     assert.match(text, /^\n {3}Beaconix v2\.4[^\n]*\n/);
     assert.equal(text.slice(text.indexOf('\nLoading') + 1), loading + HELP + T.connecting(ctx.port));
-  });
-}
-
-for (const [how, finish] of [['Enter', (app) => app.write('\n')], ['end of input', (app) => app.closeStdin()]]) {
-  test(`no LFS listening at start: reports the refusal, waits, and exits 0 on ${how}`, opts, async (t) => {
-    const ctx = await setup(t, { host: false });
-    const app = ctx.startApp();
-    const connecting = await app.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
     const failed = await app.waitForText(T.refused + T.failed, { from: connecting.end });
     assert.deepEqual([app.count('Connection refused'), app.count('will continue trying')], [1, 0]);
     await sleep(300);
