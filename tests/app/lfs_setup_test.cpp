@@ -90,12 +90,13 @@ TEST_F(LfsSetup, ReadsTheAdminPasswordAndOutsideTheLfsFolderDoesNothingElse) {
 }
 
 TEST_F(LfsSetup, AFailedAppendIsNotReportedAsDone) {
-  Write(kAutoexec, "/echo\n");
-  fs::permissions(kAutoexec, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  if (std::ofstream(kAutoexec, std::ios::app).is_open()) GTEST_SKIP() << "cannot make a file read-only here";
-  EXPECT_EQ(Run(), kPlease);
-  EXPECT_EQ(err_.str(), "\nCould not add /insim 29999 to autoexec.lfs\n");
-  EXPECT_EQ(Read(kAutoexec), "/echo\n");
+  AsOrdinaryUser([this] {
+    Write(kAutoexec, "/echo\n");
+    fs::permissions(kAutoexec, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(Run(), kPlease);
+    EXPECT_EQ(err_.str(), "\nCould not add /insim 29999 to autoexec.lfs\n");
+    EXPECT_EQ(Read(kAutoexec), "/echo\n");
+  });
 }
 
 }  // namespace

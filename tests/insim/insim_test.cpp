@@ -1,6 +1,6 @@
 // Button sizes and the choice of InSim version, as tables; the link against a
-// loopback socket that plays LFS: what the end-to-end suite cannot see (the
-// password, split and joined reads, the buffer warning, limits). The answers
+// loopback socket that plays LFS: what the end-to-end suite cannot see (split
+// and joined reads, the buffer warning, limits). The answers
 // of version 8, 9 and 10 hosts are run end to end (tests/e2e/link, startup).
 #include "insim/link.hpp"
 
@@ -72,9 +72,8 @@ class LinkTest : public ::testing::Test {
   ByteVec isi_;
 };
 
-TEST_F(LinkTest, SendsThePasswordAndHandsOutPacketsThatArriveTogetherOrInPieces) {
-  Connect(false, "secret");
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&isi_[12])), "secret");
+TEST_F(LinkTest, HandsOutPacketsThatArriveTogetherOrInPieces) {  // the password: end to end
+  Connect(false);
   lfs_.Write({4, 3, 1, 4, 8, 4, 0, 9, 1, 0, 0, 0});
   EXPECT_EQ(Take(2), (std::vector<ByteVec>{{4, 3, 1, 4}, {8, 4, 0, 9, 1, 0, 0, 0}}));
   std::thread later([&] {
