@@ -37,14 +37,10 @@ function which(cmd) {
   return spawnSync('sh', ['-c', `command -v ${cmd}`], { encoding: 'utf8' }).stdout.trim() || null;
 }
 
-// node-insim comes from tools/fake-lfs/node_modules; install it from the lock file when missing.
+// node-insim comes from tools/fake-lfs/node_modules, which tools/setup.sh installs.
 if (!fs.existsSync(path.join(fakeLfs, 'node_modules', 'node-insim', 'package.json'))) {
-  console.log('e2e: installing tools/fake-lfs dependencies (npm ci)');
-  const r = spawnSync('npm', ['ci', '--prefix', fakeLfs, '--no-audit', '--no-fund'], { stdio: 'inherit' });
-  if (r.status !== 0) {
-    console.error('e2e: npm ci failed');
-    process.exit(1);
-  }
+  console.error('e2e: tools/fake-lfs/node_modules is missing; run tools/setup.sh');
+  process.exit(1);
 }
 
 const env = { ...process.env, FAKE_LFS: path.join(fakeLfs, 'fake-lfs.mjs') };
