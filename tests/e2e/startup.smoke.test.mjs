@@ -1,9 +1,9 @@
-// Start-up against no LFS at all, and the version-9 upgrade at start.
+// Start-up against no LFS at all, and the version-9 upgrade at start; LFS ending a connection.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { SKIP, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
+import { SKIP, SLACK, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
 const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\nFor full instructions, see the readme or the website.\n\n';
@@ -33,8 +33,10 @@ for (const [file, loading, how, finish] of [
   });
 }
 
-test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests; LFS files read past Ctrl-Z', opts, async (t) => {
-  const ctx = await setup(t);
+// bench/soak.mjs repeats the close and the reset, and more ways of ending, a thousand times.
+test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests; LFS files read past Ctrl-Z; LFS closing, then resetting, the connection: reported, reconnected at once with version 9', opts, async (t) => {
+  const drop = (action) => ({ steps: [{ after: { type: 'IS_MSL' }, delay: 200, action }] });
+  const ctx = await setup(t, { host: { scenario: { connections: [{}, drop('close'), drop('reset')] } } });
   const { host } = ctx;
   const autoexec = path.join(ctx.dir, 'data', 'script', 'autoexec.lfs'), lfs = `/echo a\x1a\r\n/insim ${ctx.port}\r\n`;
   fs.writeFileSync(autoexec, lfs, 'latin1');
@@ -44,7 +46,7 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   const up = await ctx.app.waitForText(T.upgrading(9));
   const closed = await ctx.app.waitForText(T.closed, { from: up.end });
   const again = await ctx.app.waitForText(T.connecting(ctx.port), { from: closed.end });
-  await ctx.app.waitForText(T.accepted(9), { from: again.end });
+  let from = (await ctx.app.waitForText(T.accepted(9), { from: again.end })).end;
   assert.equal(ctx.app.count('(Compat'), 0);
   // First connection: InSim 8 in bytes, closed by TINY_CLOSE after the IS_VER.
   const [isi8, close, ...rest] = host.packets({ conn: 1 });
@@ -60,7 +62,18 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   assert.deepEqual([seq[0].fields.InSimVer, seq[4].fields.Msg, seq[4].fields.Sound], [9, T.greeting, 0]);
   // The program waits 250 ms; the host may see TINY_NCN late on a loaded machine.
   assert.ok(npl.t - seq[2].t >= 150, `TINY_NPL ${npl.t - seq[2].t} ms after TINY_NCN`);
-  assert.deepEqual(host.find({ conn, subT: 'TINY_CLOSE' }), []);
+  for (const [n, action, text] of [[2, 'close', T.closed], [3, 'reset', T.reset]]) {
+    const lost = await ctx.app.waitForText(text, { from });
+    const next = await ctx.app.waitForText(T.connecting(ctx.port), { from: lost.end });
+    from = (await ctx.app.waitForText(T.accepted(9), { from: next.end })).end;
+    const dropped = await host.waitFor({ conn: n, event: `host-${action}` });
+    const isi = await host.waitFor({ conn: n + 1, dir: 'recv', type: 'IS_ISI' });
+    assert.ok(isi.t - dropped.t < 1000 * SLACK, `reconnected ${isi.t - dropped.t} ms after the ${action}`);
+    assert.deepEqual([isi.fields.InSimVer, isi.sizeByte], [9, 11]);  // the version is remembered
+    await host.waitFor({ conn: n + 1, dir: 'recv', type: 'IS_MSL' });
+  }
+  assert.deepEqual([ctx.app.count('Upgrading'), ctx.app.count('Connection refused')], [1, 0]);
+  assert.deepEqual(host.find({ subT: 'TINY_CLOSE' }).map((e) => e.conn), [1], 'switched version again');
   assert.deepEqual(host.errors(), []);
   assert.equal(fs.readFileSync(autoexec, 'latin1'), lfs);
 });
