@@ -5,8 +5,9 @@
 //   ctx.host.control({ conn, send: { type: 'IS_BTC', ClickID: 3 } });  // any step of fake-lfs's README
 //   const btn = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 3 }, { from });
 // Host entries are fake-lfs log lines with an .index (`from: entry.index + 1` waits for a later
-// one); ctx.host.errors() must stay []. Matches compare top-level keys (type, subT, dir, conn,
-// event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
+// one); a host's errors() fail the test when it ends. Matches compare top-level keys (type, subT,
+// dir, conn, event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
+import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -231,9 +232,11 @@ export async function setup(t, { host = {} } = {}) {
   t.after(async () => {
     await ctx.app?.kill();
     for (const h of ctx.hosts) await h.stop();
-    if (!process.env.E2E_KEEP) return fs.rmSync(dir, { recursive: true, force: true });
-    if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
-    t.diagnostic(`kept ${dir}`);
+    if (!process.env.E2E_KEEP) fs.rmSync(dir, { recursive: true, force: true });
+    else if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
+    if (process.env.E2E_KEEP) t.diagnostic(`kept ${dir}`);
+    // Whatever a host found wrong in what the program sent fails the test.
+    for (const h of ctx.hosts) assert.deepEqual(h.errors(), [], `${h.name} logged errors`);
   });
   if (host) ctx.host = await ctx.startHost(host);
   ctx.port = ctx.host?.port ?? (await freePort());

@@ -72,5 +72,4 @@ test('every screen as drawn, and what its clicks do', { skip: SKIP, timeout: 180
   // The player clearing every button closes the screen: the title opens the menu again.
   s.ctx.host.control({ conn: s.conn, send: { type: 'IS_BFN', SubT: 2 } });
   await s.matches([[1, 0]], 'main_menu');
-  assert.deepEqual(s.ctx.host.errors(), []);
 });

@@ -40,7 +40,6 @@ for (const signal of ['SIGINT', 'SIGTERM']) {
       ['BFN_DEL_BTN', 0, 0, 239, 'TINY_CLOSE']);
     assert.deepEqual([fs.readFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'utf8'), fs.readFileSync(autoexec, 'utf8')], [CFG, before]);
     assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'connected again');
-    assert.deepEqual(ctx.host.errors(), []);
   });
 }
 
@@ -73,7 +72,6 @@ test('not connected: SIGHUP while waiting for Enter, at once; LFS gone: refusal 
   const back9 = await app.waitForText(T.accepted(9), { from: refused.end });
   assert.equal(app.count('Connection refused'), 1);
   assert.equal(app.count(T.connecting(ctx.port), refused.end), 0, 'connecting line printed while retrying');
-  assert.deepEqual(back.errors(), []);
 
   back.control({ action: 'shutdown' });
   await app.waitForText(T.refusedRetry, { from: back9.end });
