@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <new>
 #include <sstream>
 
@@ -70,7 +69,7 @@ TEST(GuidToText, PadsOnlyTheFirstByteOfData4) {  // as stored files carry them
             "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF");
 }
 
-// Two identical wheels with one hat and a pad with two, bound by product GUID.
+// Two identical wheels with one hat and a pad with four, bound by product GUID.
 class Controllers : public ::testing::Test {
  protected:
   static constexpr Guid kWheelA{1, 0, 0, {}}, kWheelB{2, 0, 0, {}}, kPad{3, 0, 0, {}}, kNew{9, 0, 0, {}};
@@ -78,7 +77,7 @@ class Controllers : public ::testing::Test {
   const std::string kWheel = "C24F046D-0000-0000-000-504944564944";
   void SetUp() override {
     for (Guid g : {kWheelA, kWheelB}) input.Plug(g, kWheelProduct, "Wheel", 12, 1);
-    input.Plug(kPad, Guid{0x00011234, 0, 0, {}}, "Pad", 16, 2);
+    input.Plug(kPad, Guid{0x00011234, 0, 0, {}}, "Pad", 16, 4);
     list.Create(out);
   }
   std::uint32_t Word(ControllerList& from) {
@@ -98,7 +97,7 @@ class Controllers : public ::testing::Test {
 TEST_F(Controllers, EnumerationSkipsWhatCannotOpenAndReleasesDevicesBeforeTheInterface) {
   ASSERT_EQ(list.controllers().size(), 3u);
   EXPECT_EQ(list.controllers()[0].productGuid, kWheel);
-  EXPECT_TRUE(list.controllers()[2].povCount == 2 && !list.controllers()[0].acquired);  // not before the first poll
+  EXPECT_TRUE(list.controllers()[2].povCount == 4 && !list.controllers()[0].acquired);  // not before the first poll
   input.SetOpenFails(kWheelB, true);
   input.Unplug(kPad);
   list.Refresh(out);
@@ -167,14 +166,8 @@ TEST_F(Controllers, AnUnpluggedWheelReadsNotHeldUntilItAnswersOrARescanFindsIt) 
   EXPECT_EQ(Word(list), (1u << 2) | (1u << 3));
 }
 
-TEST(CaptureBinding, KeysFirstThenEachControllerButtonsBeforeHats) {
-  const Guid wheel{1, 0, 0, {1}}, box{2, 0, 0, {2}};
-  platform::fake::FakeKeyboard keys;
-  platform::fake::FakeGameInput pads;
-  pads.Plug(wheel, wheel, "Wheel", 12, 1);
-  pads.Plug(box, box, "Box", 8, 4);
-  ControllerList list{pads};
-  list.Create(std::cerr);
+TEST_F(Controllers, CaptureTakesKeysFirstThenEachControllerButtonsBeforeHats) {
+  const Guid wheel = kWheelA, box = kPad;
   const auto key = [](std::uint32_t code) { return Binding{"", "", fn::kHazards, {}, {}, {code}}; };
   const auto pad = [&](int n, std::vector<std::uint32_t> buttons, std::vector<PovInput> povs) {
     const Controller& c = list.controllers()[std::size_t(n)];
@@ -194,24 +187,24 @@ TEST(CaptureBinding, KeysFirstThenEachControllerButtonsBeforeHats) {
       {{0x41}, {{wheel, 3}}, {}, key(0x41)},
       {{}, {{wheel, 3}}, {}, pad(0, {3}, {})},
       {{}, {{wheel, 12}}, {}, {}},                       // beyond the button count
-      {{}, {}, {{box, 0, 9000}}, pad(1, {}, {{0, 90}})},
-      {{}, {}, {{box, 0, 4500}}, pad(1, {}, {{0, 45}})},
-      {{}, {}, {{box, 3, 18099}}, pad(1, {}, {{3, 180}})},
-      {{}, {{box, 5}}, {{box, 0, 9000}}, pad(1, {5}, {})},
+      {{}, {}, {{box, 0, 9000}}, pad(2, {}, {{0, 90}})},
+      {{}, {}, {{box, 0, 4500}}, pad(2, {}, {{0, 45}})},
+      {{}, {}, {{box, 3, 18099}}, pad(2, {}, {{3, 180}})},
+      {{}, {{box, 5}}, {{box, 0, 9000}}, pad(2, {5}, {})},
       {{}, {}, {{wheel, 0, 0xFFFF}}, {}},                // centred, as some drivers report it
       {{}, {}, {{wheel, 0, 36000}}, {}}, {{}, {}, {{wheel, 0, 4294901700u}}, {}},  // no direction: centred
       {{}, {{box, 1}}, {{wheel, 0, 27000}}, pad(0, {}, {{0, 270}})},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
-    for (auto k : c.keys) keys.Hold(k);
-    for (auto [p, b] : c.buttons) pads.SetButton(p, b, true);
-    for (auto [p, hat, raw] : c.hats) pads.SetPov(p, hat, raw);
-    EXPECT_EQ(CaptureBinding(list, keys, fn::kHazards), c.want) << "case " << i;
-    EXPECT_EQ(AnyInputHeld(list, keys), c.want.function != 0) << "case " << i;
-    keys.ReleaseAll();
-    for (auto [p, b] : c.buttons) pads.SetButton(p, b, false);
-    for (auto [p, hat, raw] : c.hats) pads.SetPov(p, hat, 0xFFFFFFFF);
+    for (auto k : c.keys) keyboard.Hold(k);
+    for (auto [p, b] : c.buttons) input.SetButton(p, b, true);
+    for (auto [p, hat, raw] : c.hats) input.SetPov(p, hat, raw);
+    EXPECT_EQ(CaptureBinding(list, keyboard, fn::kHazards), c.want) << "case " << i;
+    EXPECT_EQ(AnyInputHeld(list, keyboard), c.want.function != 0) << "case " << i;
+    keyboard.ReleaseAll();
+    for (auto [p, b] : c.buttons) input.SetButton(p, b, false);
+    for (auto [p, hat, raw] : c.hats) input.SetPov(p, hat, 0xFFFFFFFF);
   }
 }
 
