@@ -9,10 +9,8 @@ import { ROOT, setup, sleep, startUpgraded } from './harness.mjs';
 export const CONFIG = 'v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n';
 
 export const golden = (name) => JSON.parse(fs.readFileSync(path.join(ROOT, 'docs', 'screens', `${name}.json`), 'utf8'));
-export const asGolden = (e) => {
-  const f = e.fields;
-  return { ReqI: e.ReqI, UCID: f.UCID, ClickID: f.ClickID, Inst: f.Inst, BStyle: f.BStyle, TypeIn: f.TypeIn, L: f.L, T: f.T, W: f.W, H: f.H, Text: f.Text };
-};
+const FIELDS = ['UCID', 'ClickID', 'Inst', 'BStyle', 'TypeIn', 'L', 'T', 'W', 'H', 'Text'];
+export const asGolden = (e) => ({ ReqI: e.ReqI, ...Object.fromEntries(FIELDS.map((k) => [k, e.fields[k]])) });
 // One line per packet the program sent, in order.
 export const brief = (e) =>
   e.type === 'IS_BTN' ? `btn ${e.ReqI}/${e.fields.ClickID}`
