@@ -82,8 +82,7 @@ TEST_F(CategoryTest, NewLocalPlayerDerivesOnNewNameAndReappliesEveryTime) {
 
 TEST_F(CategoryTest, RenameOfTheLocalConnectionOnly) {
   config.modeCategory = category::kAuto;
-  Rename(255, "[MED] ghost");  // local connection not known yet
-  Rename(0, "[MED] host");
+  Rename(255, "[MED] ghost");  // local connection not known yet; another connection's: end to end
   localUcid = 3;
   EXPECT_TRUE(sink.lines.empty());
   Rename(3, "[TOW] me");
@@ -91,17 +90,6 @@ TEST_F(CategoryTest, RenameOfTheLocalConnectionOnly) {
   EXPECT_EQ(nickname, "[TOW] me");
   EXPECT_EQ(sink.lines, std::vector<std::string>{Announce(5)});
   EXPECT_EQ(reapplied, 0);  // a rename does not touch the lights
-}
-
-// The screens send each name and line, after a colour prefix, as one button. Unknown
-// numbers read as empty names (above) and as no lights step (the engine timelines).
-TEST(ModeTables, EveryTextFitsOneButton) {
-  for (const ModeTable* t : {&SirenModeTable(), &LightsModeTable(), &CategoryTable()}) {
-    for (const auto& e : *t) {
-      EXPECT_LE(e.name.size() + 2, insim::kBtnTextCopy);
-      for (const auto& l : e.lines) EXPECT_LE(l.size() + 2, insim::kBtnTextCopy);
-    }
-  }
 }
 
 // What each HUD call puts on the wire; the drawn strip's geometry is checked
