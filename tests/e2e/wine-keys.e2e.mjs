@@ -18,7 +18,6 @@ test('flash follows the horn, TOW hazards end with TOW, PageUp taps cycle Wail a
   const ctx = await setup(t, {});
   // Running lights: the player's headlights are sidelights.
   fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'v:1\nm:0\nM:0\nc:0\no:3:1\no:7:1\no:8:1\nk:lights:34\nk:siren:33\n');
-  ctx.startApp();
   const conn = await startUpgraded(ctx);
   const lcs = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCS' && (e.UVal & mask) === value;
   const lcl = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCL' && (e.UVal & mask) === value;
