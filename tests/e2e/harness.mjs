@@ -232,9 +232,9 @@ export async function setup(t, { host = {} } = {}) {
   t.after(async () => {
     await ctx.app?.kill();
     for (const h of ctx.hosts) await h.stop();
-    if (!process.env.E2E_KEEP) fs.rmSync(dir, { recursive: true, force: true });
-    else if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
+    if (process.env.E2E_KEEP && ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
     if (process.env.E2E_KEEP) t.diagnostic(`kept ${dir}`);
+    else fs.rmSync(dir, { recursive: true, force: true });
     // Whatever a host found wrong in what the program sent fails the test.
     for (const h of ctx.hosts) assert.deepEqual(h.errors(), [], `${h.name} logged errors`);
   });
