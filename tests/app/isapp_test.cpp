@@ -1,13 +1,18 @@
-// ISApp's two threads. Version handling, start-up requests, pings, lost
-// connections and the local connection's renames are covered end to end.
+// ISApp's two threads, and the stop request's own way out, where the main
+// thread cannot end the program. Version handling, start-up requests, pings,
+// lost connections, the local connection's renames and the main thread's stops
+// are covered end to end.
 #include "app/isapp.hpp"
 #include "app/startup.hpp"
+#include "app/stop_request.hpp"
 
 #include "config/config_file.hpp"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -69,7 +74,6 @@ TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
   Connect();
   const Nanos t = app_->link().lastSendTime();
   auto click = [&](std::uint8_t reqi, std::uint8_t id) { app_->DispatchPacket(ByteVec{8, 46, reqi, 0, id, 0, 0, 0}); };
-  click(2, 20);
   click(1, 0);
   EXPECT_EQ(app_->uiScreen(), 2);
   fakes_.gameInput.Plug(pad, product, "Pad", 8, 0);
@@ -153,6 +157,24 @@ TEST_P(TickRhythm, LateTicksAreMadeUpButAStallIsNot) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jumps, TickRhythm, ::testing::Values(std::pair{50 * kMs, 4}, std::pair{10'000 * kMs, 0}));
+
+// In a child process: a stop request, with an ISApp set that never leaves when
+// `stuck`; the child must end by itself, with the stop line and exit code 0.
+void RequestAndWait(bool stuck) {
+  platform::fake::FakePlatform fakes;
+  std::ostringstream quiet;
+  ISApp app(Config{}, fakes.platform, quiet, quiet);
+  StopRequest stop(fakes.stopSignals, std::cerr);
+  if (stuck) stop.SetApp(&app);
+  fakes.stopSignals.request();
+  std::this_thread::sleep_for(std::chrono::seconds(60));
+}
+
+TEST(StopRequestDeathTest, EndsTheProgramAtOnceWhenIdleAndInTimeWhenAStopHangs) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(RequestAndWait(false), ::testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
+  EXPECT_EXIT(RequestAndWait(true), ::testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
+}
 
 }  // namespace
 }  // namespace bnx

@@ -33,7 +33,7 @@ struct Log : ChatActions {
     text.clear();
     test::RecordingSink sink;
     MessageOut(mso, *this, sink, err);
-    for (const auto& m : sink.messages()) text += "print " + m.text + " " + std::to_string(m.sound);
+    for (const auto& line : sink.lines) text += line;
     return text;
   }
   std::string text;
@@ -42,21 +42,20 @@ struct Log : ChatActions {
 
 TEST(MessageOut, ParsesActsAndEscapes) {
   struct Case { std::string line; std::uint8_t textStart, userType; std::string did; };
-  // Unknown words, other user types, no terminator and print's escaping are also run end to end.
+  // Unknown words, other user types, words after clear, no terminator and print's escaping: also end to end.
   const Case cases[] = {
       {"Player : bnx cfg", 9, 3, "menu"}, {"bnx", 0, 3, ""}, {"bnx    ", 0, 3, ""}, {"bnx   cfg", 0, 3, "menu"},
-      {"BNX CONFIGURE x", 0, 3, "menu"}, {"bnx\tconfig", 0, 3, "menu"}, {"bnx config", 0, 1, ""},
-      {"bnx cfg", 6, 3, ""} /* one character after TextStart */, {"bnx lightsmode\t 0 \r", 0, 3, "lights 0"},
-      {"bnx lightsmode 4", 0, 3, ""}, {"bnx lightsmode", 0, 3, ""}, {"bnx lightsmode a", 0, 3, ""},
-      {"bnx rescan all", 0, 3, "rescan"}, {"bnx clear x", 0, 3, "clear"}, {"bnx print  a b ", 0, 3, "print a[32]b 1"},
-      {"bnx print \xE9\x80\xFF\x01!Az09", 0, 3, "print [233][128][255][1][33]Az09 1"},
-      {"bnx print", 0, 3, "print  1"}, {"bnx printx", 0, 3, ""}, {"ab bnx cfg", 200, 3, ""}, {"abcbnx cfg", 3, 3, "menu"},
+      {"BNX CONFIGURE x", 0, 3, "menu"}, {"bnx\tconfig", 0, 3, "menu"}, {"bnx cfg", 6, 3, ""} /* one character after TextStart */,
+      {"bnx lightsmode\t 0 \r", 0, 3, "lights 0"}, {"bnx lightsmode 4", 0, 3, ""}, {"bnx lightsmode", 0, 3, ""},
+      {"bnx lightsmode a", 0, 3, ""}, {"bnx rescan all", 0, 3, "rescan"}, {"bnx print  a b ", 0, 3, "msl 1 a[32]b"},
+      {"bnx print \xE9\x80\xFF\x01!Az09", 0, 3, "msl 1 [233][128][255][1][33]Az09"}, {"bnx print", 0, 3, "msl 1 "},
+      {"bnx printx", 0, 3, ""}, {"ab bnx cfg", 200, 3, ""}, {"abcbnx cfg", 3, 3, "menu"},
   };
   Log log;
   for (const Case& c : cases) EXPECT_EQ(log.Run(Mso(c.line, c.textStart, c.userType)), c.did) << c.line;
   auto cut = Mso("bnx print abcdef");
   cut.resize(20);  // the text ends with the packet
-  EXPECT_EQ(log.Run(cut), "print ab 1");
+  EXPECT_EQ(log.Run(cut), "msl 1 ab");
   EXPECT_EQ(log.err.str(), "");
 }
 

@@ -9,8 +9,6 @@
 
 #include "app/lfs_setup.hpp"
 #include "input/functions.hpp"
-#include "insim/version.hpp"
-#include "support/ordinary_user.hpp"
 #include "support/temp_folder.hpp"
 
 namespace bnx::config {
@@ -126,7 +124,7 @@ class ConfigFile : public test::TempFolder {
   std::ostringstream out, err;
 };
 
-TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaults) {
+TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaultsAndFilesThatCannotBeReadCountAsNotThere) {
   const std::string failed = "\nLoading Config... Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise.\n";
   // A failed load (no siren or lights line): the defaults replace modes, category and bindings;
   // options and lights mode stay. No file at all is run end to end.
@@ -142,20 +140,17 @@ TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaults) {
   Config cfg;
   EXPECT_TRUE(LoadStartupConfig(cfg, out, err));
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kFlash, {65})});
-  EXPECT_EQ(out.str(), failed + "\nLoading Config... \n");
-  EXPECT_EQ(err.str(), "Error reading config at line: 1: not a setting: # my bindings\n");
-}
-
-TEST_F(ConfigFile, FilesThatOpenButCannotBeReadCountAsNotThere) {
+  // Files that open but fail every read, as folders do.
+  fs::remove("Beaconix.cfg");
   for (const char* name : {"Beaconix.cfg", "cfg.txt", "data/script/autoexec.lfs"}) fs::create_directories(name);
-  Config cfg;
   cfg.adminPassword = "kept";
   EXPECT_FALSE(LoadStartupConfig(cfg, out, err));
   EXPECT_EQ(cfg.bindings, kDefaultBindings);
   ReadLFSConfig(cfg, out, err);
   EXPECT_TRUE(cfg.adminPassword == "kept" && cfg.insimPort == 0);
-  EXPECT_EQ(out.str(), "\nLoading Config... Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise.\n");
-  EXPECT_EQ(err.str(), "Error reading config at line: 1: the file could not be read\n"
+  EXPECT_EQ(out.str(), failed + "\nLoading Config... \n" + failed);
+  EXPECT_EQ(err.str(), "Error reading config at line: 1: not a setting: # my bindings\n"
+                       "Error reading config at line: 1: the file could not be read\n"
                        "Error reading cfg.txt at line: 1: the file could not be read\n"
                        "Error reading autoexec.lfs at line: 1: the file could not be read\n");
   FailingReads buf("v:1\nm:2\nk:flash:65\nl:");  // a read error after a few lines
@@ -234,7 +229,6 @@ TEST_F(ConfigFile, AFileWithLinesThatCannotBeReadIsKeptWholeBeforeItsFirstSave) 
   Write("Beaconix.cfg.bak", "an older copy");
   Config cfg;
   ASSERT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), 0);
-  EXPECT_EQ(cfg.bindings, (BindingList{K(fn::kLights, {74}), K(fn::kSiren, {75}), D(fn::kHazards, "Pad", {3})}));
   err.str("");
   ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
   EXPECT_EQ(Read("Beaconix.cfg.bak2"), mine);
@@ -253,7 +247,7 @@ TEST_F(ConfigFile, AFileWithLinesThatCannotBeReadIsKeptWholeBeforeItsFirstSave) 
 }
 
 TEST_F(ConfigFile, AReadOnlyFileIsNeverReplacedAndAnUnwritableFolderIsWrittenInPlace) {
-  test::AsOrdinaryUser([] {
+  AsOrdinaryUser([] {
     constexpr auto kReadOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     std::ostringstream err, want;
     Config cfg;
@@ -293,7 +287,6 @@ TEST_F(ConfigFile, AReadOnlyFileIsNeverReplacedAndAnUnwritableFolderIsWrittenInP
 }
 
 TEST_F(ConfigFile, SavesThroughALinkAndBesideWhateverHoldsATemporaryName) {
-  fs::create_directory("real");
   Write("real/Beaconix.cfg", "old");
   fs::create_symlink("real/Beaconix.cfg", "Beaconix.cfg");
   for (const char* taken : {"real/Beaconix.cfg.tmp", "Beaconix.cfg.tmp"}) Write(taken, "someone else's");
@@ -301,20 +294,10 @@ TEST_F(ConfigFile, SavesThroughALinkAndBesideWhateverHoldsATemporaryName) {
   cfg.sirenBehaviour = 3;
   ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0) << err.str();
   EXPECT_TRUE(fs::is_symlink("Beaconix.cfg"));
-  Config back;
-  EXPECT_EQ(LoadConfig(back, "real/Beaconix.cfg", err), 0);
-  EXPECT_EQ(back.sirenBehaviour, 3u);
+  EXPECT_TRUE(Read("real/Beaconix.cfg").starts_with("v:1\nm:3\nM:0\n"));
   EXPECT_EQ(Read("Beaconix.cfg.tmp"), "someone else's");
   EXPECT_EQ(Read("real/Beaconix.cfg.tmp"), "someone else's");
   EXPECT_EQ(Folder(), (std::set<std::string>{"Beaconix.cfg", "Beaconix.cfg.tmp", "real"}));
-}
-
-// What LFS (or anything on its port) puts in IS_VER reaches the player's terminal.
-TEST(WireText, ControlCharactersShowAsAQuestionMark) {
-  insim::Ver ver{1, "0.7F\x1B]0;x\x07", std::string("S3\r\n\x7F\x1F ^7\xB0", 10), 9};
-  EXPECT_EQ(insim::AcceptedLine(ver), "LFS Host Version: 0.7F?]0;x? S3???? ^7\xB0, InSim Version: 9");
-  EXPECT_EQ(insim::SwitchLine(ver, insim::VersionStep::kSwitchTo8),
-            "LFS Host Version: 0.7F?]0;x? S3???? ^7\xB0, InSim Supported Version: 9. Switching to v8");
 }
 
 }  // namespace

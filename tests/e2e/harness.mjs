@@ -2,11 +2,12 @@
 // LFS folder against the simulated host (tools/fake-lfs, see its README).
 //   const ctx = await setup(t, { host: { scenario, args } });  // host: false = nothing listens
 //   const conn = await startUpgraded(ctx);  // or ctx.startApp(), then app.waitForText(text, { from })
-//   ctx.host.send({ type: 'IS_BTC', ClickID: 3, UCID: 0 }, conn);    // IS_MSO, IS_BFN, ... likewise
+//   ctx.host.control({ conn, send: { type: 'IS_BTC', ClickID: 3 } });  // any step of fake-lfs's README
 //   const btn = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 3 }, { from });
 // Host entries are fake-lfs log lines with an .index (`from: entry.index + 1` waits for a later
-// one); ctx.host.errors() must stay []. Matches compare top-level keys (type, subT, dir, conn,
-// event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
+// one); a host's errors() fail the test when it ends. Matches compare top-level keys (type, subT,
+// dir, conn, event, ReqI, UVal) and otherwise decoded fields; a RegExp matches text.
+import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -120,14 +121,9 @@ export class Host {
     return this.find({ event: 'error' });
   }
 
-  // A control step (fake-lfs README): { conn, send, action, set, delay }.
+  // A control step (fake-lfs README): { conn, send, action, set, delay }; without conn, the newest.
   control(step) {
     this.proc.stdin.write(JSON.stringify(step) + '\n');
-  }
-
-  // Sends packet(s) to connection `conn` (default: the newest).
-  send(packet, conn) {
-    this.control({ conn, send: packet });
   }
 
   summary(last = 30) {
@@ -195,14 +191,6 @@ export class App {
     return this.stdout.slice(from).split(text).length - 1;
   }
 
-  write(s) {
-    this.proc.stdin.write(s);
-  }
-
-  closeStdin() {
-    this.proc.stdin.end();
-  }
-
   async waitExit(timeout = 10000) {
     const r = await within(this.exited, timeout * SLACK);
     if (!r) throw new Error(`program did not exit within ${timeout * SLACK} ms; stdout:\n${this.stdout}`);
@@ -233,9 +221,7 @@ function freePort() {
 // One test's world: a temp LFS folder whose autoexec.lfs names the host's port, the
 // host(s) and the program; all torn down after the test (E2E_KEEP=1 keeps the folder).
 export async function setup(t, { host = {} } = {}) {
-  const base = process.env.E2E_TMP ?? os.tmpdir();
-  fs.mkdirSync(base, { recursive: true });
-  const dir = fs.mkdtempSync(path.join(base, 'bnx-e2e-'));
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'bnx-e2e-'));
   const ctx = { dir, hosts: [], app: null };
   ctx.startHost = async (opts = {}) => {
     const h = new Host(dir, `host${ctx.hosts.length + 1}`);
@@ -246,9 +232,11 @@ export async function setup(t, { host = {} } = {}) {
   t.after(async () => {
     await ctx.app?.kill();
     for (const h of ctx.hosts) await h.stop();
-    if (!process.env.E2E_KEEP) return fs.rmSync(dir, { recursive: true, force: true });
-    if (ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
-    t.diagnostic(`kept ${dir}`);
+    if (process.env.E2E_KEEP && ctx.app) fs.writeFileSync(path.join(dir, 'program.out'), `${ctx.app.stdout}\n--- stderr ---\n${ctx.app.stderr}`);
+    if (process.env.E2E_KEEP) t.diagnostic(`kept ${dir}`);
+    else fs.rmSync(dir, { recursive: true, force: true });
+    // Whatever a host found wrong in what the program sent fails the test.
+    for (const h of ctx.hosts) assert.deepEqual(h.errors(), [], `${h.name} logged errors`);
   });
   if (host) ctx.host = await ctx.startHost(host);
   ctx.port = ctx.host?.port ?? (await freePort());

@@ -15,11 +15,9 @@ const fakeLfs = path.join(root, 'tools', 'fake-lfs');
 const SKIP = 77;
 const CI = !!process.env.CI && process.env.CI !== 'false' && process.env.CI !== '0';
 
+const die = (why, code = 1) => (console.error(why), process.exit(code));
 function cannotRun(why) {
-  if (CI) {
-    console.error(`FAIL: ${why}; under CI the Windows program must be tested`);
-    process.exit(1);
-  }
+  if (CI) die(`FAIL: ${why}; under CI the Windows program must be tested`);
   console.log(`SKIP: ${why}; the Windows program was not tested`);
   process.exit(SKIP);
 }
@@ -28,34 +26,21 @@ const [mode, exe, ...rest] = process.argv.slice(2);
 const dash = rest.indexOf('--');
 const files = dash >= 0 ? rest.slice(dash + 1) : [];
 const extra = dash >= 0 ? rest.slice(0, dash) : rest;
-if (!['native', 'wine'].includes(mode) || !exe) {
-  console.error('usage: run.mjs native|wine <program> [wineprefix] [-- test files]');
-  process.exit(2);
-}
+if (!['native', 'wine'].includes(mode) || !exe) die('usage: run.mjs native|wine <program> [wineprefix] [-- test files]', 2);
 
 function which(cmd) {
   return spawnSync('sh', ['-c', `command -v ${cmd}`], { encoding: 'utf8' }).stdout.trim() || null;
 }
 
-// node-insim comes from tools/fake-lfs/node_modules; install it from the lock file when missing.
-if (!fs.existsSync(path.join(fakeLfs, 'node_modules', 'node-insim', 'package.json'))) {
-  console.log('e2e: installing tools/fake-lfs dependencies (npm ci)');
-  const r = spawnSync('npm', ['ci', '--prefix', fakeLfs, '--no-audit', '--no-fund'], { stdio: 'inherit' });
-  if (r.status !== 0) {
-    console.error('e2e: npm ci failed');
-    process.exit(1);
-  }
-}
+// node-insim comes from tools/fake-lfs/node_modules, which tools/setup.sh installs.
+if (!fs.existsSync(path.join(fakeLfs, 'node_modules', 'node-insim', 'package.json'))) die('e2e: tools/fake-lfs/node_modules is missing; run tools/setup.sh');
 
 const env = { ...process.env, FAKE_LFS: path.join(fakeLfs, 'fake-lfs.mjs') };
 let testFiles;
 let wineserver = null;
 
 if (mode === 'native') {
-  if (!fs.existsSync(exe)) {
-    console.error(`e2e: program not found: ${exe}`);
-    process.exit(1);
-  }
+  if (!fs.existsSync(exe)) die(`e2e: program not found: ${exe}`);
   env.BEACONIX_CMD = JSON.stringify([path.resolve(exe)]);
   testFiles = files.length ? files : [here + path.sep];
 } else {
@@ -72,13 +57,9 @@ if (mode === 'native') {
     wineserver = spawn(ws, ['-f', '-p'], { env, stdio: 'ignore', detached: true });
     wineserver.unref();
   }
-  if (!fs.existsSync(path.join(prefix, 'system.reg'))) {
-    console.log(`e2e: creating Wine prefix ${prefix} (once)`);
-  }
+  if (!fs.existsSync(path.join(prefix, 'system.reg'))) console.log(`e2e: creating Wine prefix ${prefix} (once)`);
   const boot = spawnSync(wine, ['wineboot', '-i'], { env, stdio: ['ignore', 'ignore', 'inherit'], timeout: 180000 });
-  if (boot.status !== 0) {
-    console.error(`e2e: wineboot failed (${boot.status ?? boot.signal})`);
-  }
+  if (boot.status !== 0) console.error(`e2e: wineboot failed (${boot.status ?? boot.signal})`);
   env.BEACONIX_CMD = JSON.stringify([wine, path.resolve(exe)]);
   testFiles = files.length
     ? files
@@ -103,9 +84,6 @@ if (watch) {
 }
 child.on('close', (code, signal) => {
   if (wineserver) spawnSync(which('wineserver'), ['-k'], { env, stdio: 'ignore', timeout: 10000 });
-  if (code === 0 && skipped > 0) {
-    console.error(`FAIL: ${skipped} Wine test(s) skipped; under CI every one must run`);
-    process.exit(1);
-  }
+  if (code === 0 && skipped > 0) die(`FAIL: ${skipped} Wine test(s) skipped; under CI every one must run`);
   process.exit(code ?? (signal ? 1 : 0));
 });

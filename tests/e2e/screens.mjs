@@ -3,16 +3,14 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { ROOT, setup, sleep, startUpgraded } from './harness.mjs';
+import { IS_WINE, ROOT, setup, sleep, startUpgraded } from './harness.mjs';
 
 // The settings tools/screens/screen_gallery.cpp draws the golden screens with.
 export const CONFIG = 'v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n';
 
 export const golden = (name) => JSON.parse(fs.readFileSync(path.join(ROOT, 'docs', 'screens', `${name}.json`), 'utf8'));
-export const asGolden = (e) => {
-  const f = e.fields;
-  return { ReqI: e.ReqI, UCID: f.UCID, ClickID: f.ClickID, Inst: f.Inst, BStyle: f.BStyle, TypeIn: f.TypeIn, L: f.L, T: f.T, W: f.W, H: f.H, Text: f.Text };
-};
+const FIELDS = ['UCID', 'ClickID', 'Inst', 'BStyle', 'TypeIn', 'L', 'T', 'W', 'H', 'Text'];
+export const asGolden = (e) => ({ ReqI: e.ReqI, ...Object.fromEntries(FIELDS.map((k) => [k, e.fields[k]])) });
 // One line per packet the program sent, in order.
 export const brief = (e) =>
   e.type === 'IS_BTN' ? `btn ${e.ReqI}/${e.fields.ClickID}`
@@ -25,7 +23,6 @@ export async function openScreens(t, config = CONFIG) {
   const ctx = await setup(t);
   const cfg = path.join(ctx.dir, 'Beaconix.cfg');
   fs.writeFileSync(cfg, config);
-  ctx.startApp();
   const conn = await startUpgraded(ctx);
   await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 2 });
   const s = {
@@ -52,10 +49,11 @@ export async function openScreens(t, config = CONFIG) {
   return s;
 }
 
-// Beaconix.cfg once it differs from `before`.
+// Beaconix.cfg once it differs from `before`; Windows writes it with CR LF, read here as LF.
 export async function changed(file, before) {
   for (let i = 0; i < 100; i++, await sleep(50)) {
-    const now = fs.readFileSync(file, 'latin1');
+    const text = fs.readFileSync(file, 'latin1');
+    const now = IS_WINE ? text.replace(/\r\n/g, '\n') : text;
     if (now !== before) return now;
   }
   assert.fail('Beaconix.cfg was not written');

@@ -1,19 +1,21 @@
-// Start-up against no LFS at all, and the version-9 upgrade at start.
+// Start-up against no LFS at all, and the version-9 upgrade at start; LFS ending a connection.
+// One copy per LFS folder: a second copy in the same folder says so and does not
+// connect; one in another folder runs beside it; a killed copy leaves no lock.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { SKIP, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
+import { App, SKIP, SLACK, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
 const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\nFor full instructions, see the readme or the website.\n\n';
 
-for (const [file, loading] of [
+for (const [file, loading, how, finish] of [
   [null, 'Loading Config... Failed. Loading defaults.\nType "/o bnx config" ingame to customise.\n'
-    + 'Lights: PageDown\nSirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n'],
-  ['v:1\nm:2\nk:lights:34\n', 'Loading Config... \n'],
+    + 'Lights: PageDown\nSirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n', 'Enter', (app) => app.proc.stdin.write('\n')],
+  ['v:1\nm:2\nk:lights:34\n', 'Loading Config... \n', 'end of input', (app) => app.proc.stdin.end()],
 ]) {
-  test(`start-up ${file ? 'with a readable' : 'without'} Beaconix.cfg: ${file ? 'no' : 'the'} default keys, then help`, opts, async (t) => {
+  test(`start-up ${file ? 'with a readable' : 'without'} Beaconix.cfg and no LFS: ${file ? 'no' : 'the'} default keys, help, the refusal; exits 0 on ${how}`, opts, async (t) => {
     const ctx = await setup(t, { host: false });
     if (file) fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), file);
     const app = ctx.startApp();
@@ -22,14 +24,6 @@ for (const [file, loading] of [
     const text = app.stdout.slice(app.stdout.indexOf('\n') + 1, connecting.end).replace(/Timer test: 10ms took [0-9.e+-]+ms\.\n/, '');
     assert.match(text, /^\n {3}Beaconix v2\.4[^\n]*\n/);
     assert.equal(text.slice(text.indexOf('\nLoading') + 1), loading + HELP + T.connecting(ctx.port));
-  });
-}
-
-for (const [how, finish] of [['Enter', (app) => app.write('\n')], ['end of input', (app) => app.closeStdin()]]) {
-  test(`no LFS listening at start: reports the refusal, waits, and exits 0 on ${how}`, opts, async (t) => {
-    const ctx = await setup(t, { host: false });
-    const app = ctx.startApp();
-    const connecting = await app.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
     const failed = await app.waitForText(T.refused + T.failed, { from: connecting.end });
     assert.deepEqual([app.count('Connection refused'), app.count('will continue trying')], [1, 0]);
     await sleep(300);
@@ -41,8 +35,10 @@ for (const [how, finish] of [['Enter', (app) => app.write('\n')], ['end of input
   });
 }
 
-test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests; LFS files read past Ctrl-Z', opts, async (t) => {
-  const ctx = await setup(t);
+// bench/soak.mjs repeats the close and the reset, and more ways of ending, a thousand times.
+test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests; LFS files read past Ctrl-Z; LFS closing, then resetting, the connection: reported, reconnected at once with version 9', opts, async (t) => {
+  const drop = (action) => ({ steps: [{ after: { type: 'IS_MSL' }, delay: 200, action }] });
+  const ctx = await setup(t, { host: { scenario: { connections: [{}, drop('close'), drop('reset')] } } });
   const { host } = ctx;
   const autoexec = path.join(ctx.dir, 'data', 'script', 'autoexec.lfs'), lfs = `/echo a\x1a\r\n/insim ${ctx.port}\r\n`;
   fs.writeFileSync(autoexec, lfs, 'latin1');
@@ -52,7 +48,7 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   const up = await ctx.app.waitForText(T.upgrading(9));
   const closed = await ctx.app.waitForText(T.closed, { from: up.end });
   const again = await ctx.app.waitForText(T.connecting(ctx.port), { from: closed.end });
-  await ctx.app.waitForText(T.accepted(9), { from: again.end });
+  let from = (await ctx.app.waitForText(T.accepted(9), { from: again.end })).end;
   assert.equal(ctx.app.count('(Compat'), 0);
   // First connection: InSim 8 in bytes, closed by TINY_CLOSE after the IS_VER.
   const [isi8, close, ...rest] = host.packets({ conn: 1 });
@@ -68,7 +64,47 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   assert.deepEqual([seq[0].fields.InSimVer, seq[4].fields.Msg, seq[4].fields.Sound], [9, T.greeting, 0]);
   // The program waits 250 ms; the host may see TINY_NCN late on a loaded machine.
   assert.ok(npl.t - seq[2].t >= 150, `TINY_NPL ${npl.t - seq[2].t} ms after TINY_NCN`);
-  assert.deepEqual(host.find({ conn, subT: 'TINY_CLOSE' }), []);
-  assert.deepEqual(host.errors(), []);
+  for (const [n, action, text] of [[2, 'close', T.closed], [3, 'reset', T.reset]]) {
+    const lost = await ctx.app.waitForText(text, { from });
+    const next = await ctx.app.waitForText(T.connecting(ctx.port), { from: lost.end });
+    from = (await ctx.app.waitForText(T.accepted(9), { from: next.end })).end;
+    const dropped = await host.waitFor({ conn: n, event: `host-${action}` });
+    const isi = await host.waitFor({ conn: n + 1, dir: 'recv', type: 'IS_ISI' });
+    assert.ok(isi.t - dropped.t < 1000 * SLACK, `reconnected ${isi.t - dropped.t} ms after the ${action}`);
+    assert.deepEqual([isi.fields.InSimVer, isi.sizeByte], [9, 11]);  // the version is remembered
+    await host.waitFor({ conn: n + 1, dir: 'recv', type: 'IS_MSL' });
+  }
+  assert.deepEqual([ctx.app.count('Upgrading'), ctx.app.count('Connection refused')], [1, 0]);
+  assert.deepEqual(host.find({ subT: 'TINY_CLOSE' }).map((e) => e.conn), [1], 'switched version again');
   assert.equal(fs.readFileSync(autoexec, 'latin1'), lfs);
+});
+
+const RUNNING = 'Beaconix is already running in this folder.\n';
+
+test('a second copy in the same folder refuses, one in another folder connects, a killed copy frees the folder', { skip: SKIP, timeout: 240000 }, async (t) => {
+  const ctx = await setup(t);
+  await startUpgraded(ctx);
+  const start = (dir) => {
+    const app = new App(dir).start();
+    t.after(() => app.kill());
+    return app;
+  };
+  const second = start(ctx.dir);
+  await second.waitForText(RUNNING, { timeout: START_TIMEOUT });
+  await sleep(300);
+  assert.equal(second.exit, null, 'exited without waiting for Enter');
+  second.proc.stdin.write('\n');
+  assert.equal((await second.waitExit()).code, 0);
+  assert.equal(second.count('Connecting'), 0);
+  assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'the second copy connected');
+
+  const other = await setup(t, { host: false });
+  fs.writeFileSync(path.join(other.dir, 'data', 'script', 'autoexec.lfs'), `/insim ${ctx.port}\n`);
+  const beside = start(other.dir);
+  await beside.waitForText(T.accepted(9), { timeout: START_TIMEOUT });
+
+  await ctx.app.kill();
+  const after = start(ctx.dir);
+  await after.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
+  assert.equal(after.count(RUNNING), 0);
 });

@@ -1,11 +1,12 @@
 // The player ends the program: while connected it switches off, removes its buttons
 // and closes; while not connected it ends at once. Exit code 0 and one line either way.
+// Between attempts: LFS going away for good, then coming back on the same port.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { performance } from 'node:perf_hooks';
 import { test } from 'node:test';
-import { SKIP, START_TIMEOUT, T, setup, startUpgraded } from './harness.mjs';
+import { SKIP, SLACK, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
 const STOPPED = 'Beaconix stopped.\n';
@@ -25,8 +26,6 @@ for (const signal of ['SIGINT', 'SIGTERM']) {
   test(`${signal} while connected: the buttons go, TINY_CLOSE, nothing after, files untouched, exit 0`, opts, async (t) => {
     const ctx = await setup(t);
     fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), CFG);
-    const autoexec = path.join(ctx.dir, 'data', 'script', 'autoexec.lfs');
-    const before = fs.readFileSync(autoexec, 'utf8');
     const conn = await startUpgraded(ctx);
     const hud = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 0 });
     const took = await stop(ctx.app, signal);
@@ -37,23 +36,45 @@ for (const signal of ['SIGINT', 'SIGTERM']) {
     const [bfn, close] = ctx.host.packets({ conn }).slice(-2);  // and nothing after them
     assert.deepEqual([bfn.subT, bfn.fields.UCID, bfn.fields.ClickID, bfn.fields.ClickMax, close.subT],
       ['BFN_DEL_BTN', 0, 0, 239, 'TINY_CLOSE']);
-    assert.deepEqual([fs.readFileSync(path.join(ctx.dir, 'Beaconix.cfg'), 'utf8'), fs.readFileSync(autoexec, 'utf8')], [CFG, before]);
+    const read = (...p) => fs.readFileSync(path.join(ctx.dir, ...p), 'utf8');
+    assert.deepEqual([read('Beaconix.cfg'), read('data', 'script', 'autoexec.lfs')], [CFG, `/insim ${ctx.port}\n`]);
     assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'connected again');
-    assert.deepEqual(ctx.host.errors(), []);
   });
 }
 
-test('not connected: SIGHUP while waiting for Enter, SIGINT between attempts: at once, exit 0', opts, async (t) => {
+test('not connected: SIGHUP while waiting for Enter, at once; LFS gone: refusal reported once, the program keeps trying and reconnects when LFS is back; gone again, SIGINT between attempts, at once', opts, async (t) => {
   const waiting = await setup(t, { host: false });
-  const app = waiting.startApp();
-  await app.waitForText(T.failed, { timeout: START_TIMEOUT });
-  assert.ok((await stop(app, 'SIGHUP')) < 1500);
+  const first = waiting.startApp();
+  await first.waitForText(T.failed, { timeout: START_TIMEOUT });
+  assert.ok((await stop(first, 'SIGHUP')) < 1500);
 
   const leave = { after: { type: 'IS_MSL' }, delay: 200, action: 'shutdown' };
   const ctx = await setup(t, { host: { scenario: { connections: [{}, { steps: [leave] }] } } });
   await startUpgraded(ctx);
-  await ctx.app.waitForText(T.refusedRetry);
+  const { app } = ctx;
+  const accepted = await app.waitForText(T.accepted(9));
+  const lost = await app.waitForText(T.closed, { from: accepted.end });
+  const again = await app.waitForText(T.connecting(ctx.port), { from: lost.end });
+  const refused = await app.waitForText(T.refusedRetry, { from: again.end });
+  await ctx.host.exited;
+  // Let at least one more attempt (2 s after the first refusal) fail silently.
+  await sleep(2500 - (performance.now() - refused.at));
+  const back = await ctx.startHost({ port: ctx.port });
+  // Attempts follow the refusal after 2, 5, 9, 14 s: the first one after the
+  // host listens again gets through, however long the host took to start.
+  const listening = performance.now() - refused.at;
+  const due = [2000, 5000, 9000, 14000].find((at) => at >= listening - 100) ?? 14000;
+  const isi = await back.waitFor({ conn: 1, dir: 'recv', type: 'IS_ISI' }, { timeout: 16000 });
+  const waited = isi.at - refused.at;
+  assert.ok(waited >= 2500 && waited < due + 1000 * SLACK, `reconnected ${waited} ms after the refusal, host listening at ${listening} ms`);
+  assert.equal(isi.fields.InSimVer, 9);
+  const back9 = await app.waitForText(T.accepted(9), { from: refused.end });
+  assert.equal(app.count('Connection refused'), 1);
+  assert.equal(app.count(T.connecting(ctx.port), refused.end), 0, 'connecting line printed while retrying');
+
+  back.control({ action: 'shutdown' });
+  await app.waitForText(T.refusedRetry, { from: back9.end });
   // The next attempt is 2 s away.
-  const took = await stop(ctx.app, 'SIGINT');
+  const took = await stop(app, 'SIGINT');
   assert.ok(took < 1500, `exited ${took} ms after SIGINT`);
 });

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 #include "engine/engine.hpp"
@@ -35,35 +34,36 @@ class RecordingHud : public HudOutput {
 
 struct Frame { std::uint32_t switches, lights; LightState light; SirenState siren; };
 
+struct Ev { char op; int arg, ms, to; };  // h hold a key, i ignore input, m siren mode, l lights mode, x switch off
+constexpr Ev Hold(ControlFunction f, int ms, int to) { return {'h', f, ms, to}; }
+constexpr Ev Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
+constexpr Ev Ignore(int ms, int to) { return {'i', 0, ms, to}; }
+constexpr Ev SirenMode(int ms, int mode) { return {'m', mode, ms, 0}; }
+constexpr Ev LightsMode(int ms, int mode) { return {'l', mode, ms, 0}; }
+constexpr Ev SwitchOff(int ms) { return {'x', 0, ms, 0}; }  // the tick switches off, as when the program ends
+
 class Timeline {
  public:
-  explicit Timeline(Config c = {}) : config(std::move(c)), engine(config, hud) {}
+  Timeline(Config c, std::vector<Ev> events) : config(std::move(c)), engine(config, hud), events_(std::move(events)) {}
   Timeline(const Timeline&) = delete;  // the engine refers to our config and HUD
 
-  // Actions run before the tick at `ms`, as a change from another thread would.
-  Timeline& At(int ms, std::function<void()> action) {
-    events_.push_back({ms, std::move(action)});
-    std::stable_sort(events_.begin() + static_cast<std::ptrdiff_t>(next_), events_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    return *this;
-  }
-  Timeline& Hold(ControlFunction f, int from, int to) {
-    return At(from, [this, f] { word_ |= 1u << f; }).At(to, [this, f] { word_ &= ~(1u << f); });
-  }
-  Timeline& Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
-  Timeline& Ignore(int from, int to) {
-    return At(from, [this] { ignored_ = true; }).At(to, [this] { ignored_ = false; });
-  }
-  // The tick at `ms` switches off instead of stepping, as the program does when it ends.
-  Timeline& SwitchOff(int ms) { return At(ms, [this] { switchOff_ = true; }); }
-
+  // Events act before the tick they fall in, as a change from another thread would.
   Timeline& RunTo(int ms) {
     constexpr Nanos kBase = 1000 * 1000 * kMilli;  // far from zero, as a steady clock is
     for (; now_ <= ms; now_ += 10) {
-      while (next_ < events_.size() && events_[next_].first <= now_) events_[next_++].second();
+      const auto due = [this](int at) { return at > now_ - 10 && at <= now_; };
+      bool off = false;
+      for (const Ev& e : events_) {
+        if (e.op == 'h' && due(e.ms)) word_ |= 1u << e.arg;
+        if (e.op == 'h' && due(e.to)) word_ &= ~(1u << e.arg);
+        if (e.op == 'i' && (due(e.ms) || due(e.to))) ignored_ = due(e.ms);
+        if (e.op == 'm' && due(e.ms)) config.activeSirenMode = static_cast<std::uint32_t>(e.arg);
+        if (e.op == 'l' && due(e.ms)) config.lightsMode = static_cast<std::uint32_t>(e.arg);
+        off |= e.op == 'x' && due(e.ms);
+      }
       hud.ms = now_;
       std::uint32_t switches = 0, lights = 0;
-      if (std::exchange(switchOff_, false))
+      if (off)
         engine.SwitchOff(switches, lights);
       else
         engine.LightsTick(word_, ignored_, switches, lights, kBase + now_ * kMilli);
@@ -79,10 +79,9 @@ class Timeline {
   std::vector<Frame> frames;
 
  private:
-  std::vector<std::pair<int, std::function<void()>>> events_;
-  std::size_t next_ = 0;
+  std::vector<Ev> events_;
   std::uint32_t word_ = 0;
-  bool ignored_ = false, switchOff_ = false;
+  bool ignored_ = false;
   int now_ = 0;
 };
 
@@ -100,13 +99,6 @@ constexpr const char* kFieldNames[] = {"horn", "siren", "tone", "head", "ind", "
                                        "engaged", "offByDT", "saved", "switches", "lights", "blink", "counter", "bar", "bars"};
 
 struct Check { int ms; Field field; std::int64_t value; int to = 0; };  // at `ms`, or every tick from `ms` to `to`
-struct Ev { char op; int arg, ms, to; };  // h hold a key, i ignore input, m siren mode, l lights mode, x switch off
-constexpr Ev Hold(ControlFunction f, int ms, int to) { return {'h', f, ms, to}; }
-constexpr Ev Tap(ControlFunction f, int ms) { return Hold(f, ms, ms + 50); }
-constexpr Ev Ignore(int ms, int to) { return {'i', 0, ms, to}; }
-constexpr Ev SirenMode(int ms, int mode) { return {'m', mode, ms, 0}; }
-constexpr Ev LightsMode(int ms, int mode) { return {'l', mode, ms, 0}; }
-constexpr Ev SwitchOff(int ms) { return {'x', 0, ms, 0}; }
 
 // hud: every siren label and arrow call of the run, "ms:token", when not null.
 struct Row { std::string name; Config config; std::vector<Ev> events; std::vector<Check> checks; const char* hud = nullptr; };
@@ -340,16 +332,7 @@ class Timelines : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Timelines, Run) {
   const Row& r = GetParam();
-  Timeline t(r.config);
-  for (const Ev& e : r.events) {
-    switch (e.op) {
-      case 'h': t.Hold(static_cast<ControlFunction>(e.arg), e.ms, e.to); break;
-      case 'i': t.Ignore(e.ms, e.to); break;
-      case 'm': t.At(e.ms, [&t, e] { t.config.activeSirenMode = static_cast<std::uint32_t>(e.arg); }); break;
-      case 'l': t.At(e.ms, [&t, e] { t.config.lightsMode = static_cast<std::uint32_t>(e.arg); }); break;
-      case 'x': t.SwitchOff(e.ms); break;
-    }
-  }
+  Timeline t(r.config, r.events);
   int end = 0;
   for (const Check& c : r.checks) end = std::max({end, c.ms, c.to});
   t.RunTo(end);
@@ -372,16 +355,17 @@ TEST(Reapply, HeadlightsAndRunningLights) {
   const std::array<std::uint32_t, 7> rows[] = {{0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0x40004, 1, 0, 1}, {0, 0, 2, 0x80004, 2, 0, 2},
                                               {0, 0, 1, 0x40004, 1, 0x4, 0}, {1, 1, 0, 0, 3, 0, 3}};
   for (const auto& r : rows) {
-    Timeline t;
-    if (r[2] != 0) t.Tap(r[2] == 1 ? fn::kSidelights : fn::kDippedBeam, 0);
-    if (r[1]) t.Tap(fn::kLights, 0);
+    std::vector<Ev> events;
+    if (r[2] != 0) events.push_back(Tap(r[2] == 1 ? fn::kSidelights : fn::kDippedBeam, 0));
+    if (r[1]) events.push_back(Tap(fn::kLights, 0));
+    Timeline t({}, events);
     t.RunTo(100).config.options[opt::kRunningLights] = r[0];
     EXPECT_EQ(t.engine.ReapplyHeadlights(), r[3]);
     EXPECT_EQ(t.engine.light().headlights, r[4]);
     EXPECT_EQ(t.engine.ApplyRunningLights(), r[5]);
     EXPECT_EQ(t.engine.light().headlights, r[6]);
   }
-  Timeline off;  // o:8 turned on while off: sidelights
+  Timeline off({}, {});  // o:8 turned on while off: sidelights
   off.config.options[opt::kRunningLights] = true;
   EXPECT_EQ(off.engine.ApplyRunningLights(), 0x40004u);
 }

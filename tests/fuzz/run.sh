@@ -21,10 +21,8 @@ fi
 for t in config receive chat update; do
   [ "$out/${t}_fuzz" -nt "$out/obj/done" ] && [ "$out/${t}_fuzz" -nt "$root/tests/fuzz/${t}_fuzz.cpp" ] ||
     clang++ $flags -fsanitize=fuzzer -o "$out/${t}_fuzz" "$root/tests/fuzz/${t}_fuzz.cpp" "$out"/obj/*.o
+  mkdir -p "$out/corpus-$t" && cp "$root/tests/fuzz/seeds/$t"/* "$out/corpus-$t"/  # seeds: tests/fuzz/seeds/README.md
 done
-
-# Seeds: see tests/fuzz/seeds/README.md.
-for t in config receive chat update; do mkdir -p "$out/corpus-$t" && cp "$root/tests/fuzz/seeds/$t"/* "$out/corpus-$t"/; done
 
 for t in $targets; do
   case $t in chat) len=256 ;; update) len=1024 ;; *) len=24576 ;; esac

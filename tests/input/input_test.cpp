@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "input/bindings.hpp"
+#include "input/capture.hpp"
 #include "input/keys.hpp"
 #include "platform/fake/game_input.hpp"
 #include "platform/fake/keyboard.hpp"
@@ -21,11 +22,8 @@ Binding D(ControlFunction f, std::string guid, std::string name, std::vector<std
 
 TEST(Keys, TheTableHoldsEachBindableCodeOnceAndOnlyTheDownBitOfItsCodesCounts) {
   const auto table = KeyTable();
-  ASSERT_EQ(table.size(), 158u);  // every code once, in order, and nothing else
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    EXPECT_TRUE(i == 0 || table[i - 1].code < table[i].code);
-    EXPECT_EQ(FindKey(table[i].code), &table[i]);
-  }
+  ASSERT_EQ(table.size(), 158u);  // every code once (in order: checked as it compiles), and nothing else
+  for (const KeyEntry& k : table) EXPECT_EQ(FindKey(k.code), &k);
   for (std::uint32_t code : {0x00u, 0x07u, 0x10u, 0x11u, 0x12u, 0x3Au, 0x5Eu, 0xC1u, 0xFFu, 300u, 0xFFFFFFFFu})
     EXPECT_EQ(FindKey(code), nullptr) << code;
   const std::pair<std::uint32_t, const char*> texts[] = {{0x22, "PgDn"}, {0x0D, "RETURN"}, {0x30, "0"}, {0xA5, "R-Alt"},
@@ -71,7 +69,7 @@ TEST(GuidToText, PadsOnlyTheFirstByteOfData4) {  // as stored files carry them
             "FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF");
 }
 
-// Two identical wheels with one hat and a pad with two, bound by product GUID.
+// Two identical wheels with one hat and a pad with four, bound by product GUID.
 class Controllers : public ::testing::Test {
  protected:
   static constexpr Guid kWheelA{1, 0, 0, {}}, kWheelB{2, 0, 0, {}}, kPad{3, 0, 0, {}}, kNew{9, 0, 0, {}};
@@ -79,7 +77,7 @@ class Controllers : public ::testing::Test {
   const std::string kWheel = "C24F046D-0000-0000-000-504944564944";
   void SetUp() override {
     for (Guid g : {kWheelA, kWheelB}) input.Plug(g, kWheelProduct, "Wheel", 12, 1);
-    input.Plug(kPad, Guid{0x00011234, 0, 0, {}}, "Pad", 16, 2);
+    input.Plug(kPad, Guid{0x00011234, 0, 0, {}}, "Pad", 16, 4);
     list.Create(out);
   }
   std::uint32_t Word(ControllerList& from) {
@@ -99,7 +97,7 @@ class Controllers : public ::testing::Test {
 TEST_F(Controllers, EnumerationSkipsWhatCannotOpenAndReleasesDevicesBeforeTheInterface) {
   ASSERT_EQ(list.controllers().size(), 3u);
   EXPECT_EQ(list.controllers()[0].productGuid, kWheel);
-  EXPECT_TRUE(list.controllers()[2].povCount == 2 && !list.controllers()[0].acquired);  // not before the first poll
+  EXPECT_TRUE(list.controllers()[2].povCount == 4 && !list.controllers()[0].acquired);  // not before the first poll
   input.SetOpenFails(kWheelB, true);
   input.Unplug(kPad);
   list.Refresh(out);
@@ -166,6 +164,48 @@ TEST_F(Controllers, AnUnpluggedWheelReadsNotHeldUntilItAnswersOrARescanFindsIt) 
   EXPECT_EQ(Word(list), 1u << 2);
   list.Refresh(out);
   EXPECT_EQ(Word(list), (1u << 2) | (1u << 3));
+}
+
+TEST_F(Controllers, CaptureTakesKeysFirstThenEachControllerButtonsBeforeHats) {
+  const Guid wheel = kWheelA, box = kPad;
+  const auto key = [](std::uint32_t code) { return Binding{"", "", fn::kHazards, {}, {}, {code}}; };
+  const auto pad = [&](int n, std::vector<std::uint32_t> buttons, std::vector<PovInput> povs) {
+    const Controller& c = list.controllers()[std::size_t(n)];
+    return Binding{c.productGuid, c.productName, fn::kHazards, std::move(buttons), std::move(povs), {}};
+  };
+  struct Case {
+    std::vector<std::uint8_t> keys;
+    std::vector<std::pair<Guid, std::uint32_t>> buttons;
+    std::vector<std::tuple<Guid, std::uint32_t, std::uint32_t>> hats;
+    Binding want;  // function 0: nothing captured, nothing held
+  };
+  const std::vector<Case> cases = {
+      {{0x74}, {}, {}, key(0x74)},
+      {{0x01}, {}, {}, key(0x01)},                       // a mouse button binds like a key
+      {{0xA2, 0xA5}, {}, {}, key(0xA5)},                 // AltGr: right Alt only
+      {{0xA2}, {}, {}, key(0xA2)}, {{0xA2, 0x41}, {}, {}, key(0x41)},  // else the lower code
+      {{0x41}, {{wheel, 3}}, {}, key(0x41)},
+      {{}, {{wheel, 3}}, {}, pad(0, {3}, {})},
+      {{}, {{wheel, 12}}, {}, {}},                       // beyond the button count
+      {{}, {}, {{box, 0, 9000}}, pad(2, {}, {{0, 90}})},
+      {{}, {}, {{box, 0, 4500}}, pad(2, {}, {{0, 45}})},
+      {{}, {}, {{box, 3, 18099}}, pad(2, {}, {{3, 180}})},
+      {{}, {{box, 5}}, {{box, 0, 9000}}, pad(2, {5}, {})},
+      {{}, {}, {{wheel, 0, 0xFFFF}}, {}},                // centred, as some drivers report it
+      {{}, {}, {{wheel, 0, 36000}}, {}}, {{}, {}, {{wheel, 0, 4294901700u}}, {}},  // no direction: centred
+      {{}, {{box, 1}}, {{wheel, 0, 27000}}, pad(0, {}, {{0, 270}})},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    for (auto k : c.keys) keyboard.Hold(k);
+    for (auto [p, b] : c.buttons) input.SetButton(p, b, true);
+    for (auto [p, hat, raw] : c.hats) input.SetPov(p, hat, raw);
+    EXPECT_EQ(CaptureBinding(list, keyboard, fn::kHazards), c.want) << "case " << i;
+    EXPECT_EQ(AnyInputHeld(list, keyboard), c.want.function != 0) << "case " << i;
+    keyboard.ReleaseAll();
+    for (auto [p, b] : c.buttons) input.SetButton(p, b, false);
+    for (auto [p, hat, raw] : c.hats) input.SetPov(p, hat, 0xFFFFFFFF);
+  }
 }
 
 }  // namespace

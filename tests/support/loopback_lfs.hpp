@@ -30,7 +30,6 @@ class LoopbackLfs {
     return p;
   }
   void Write(const ByteVec& b) { asio::write(peer_, asio::buffer(b)); }
-  void Close() { peer_.close(); }
 
  private:
   asio::io_context io_;

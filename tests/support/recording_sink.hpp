@@ -1,85 +1,53 @@
 #pragma once
-// A PacketSink that keeps every call, in order, as the link would put it on
-// the wire (button texts cut to 239 bytes, messages to 127).
-#include <cstdint>
-#include <optional>
+// A PacketSink that keeps every call, in order, as one line of what the link
+// would put on the wire (button texts cut to 239 bytes, messages to 127):
+// "btn ReqI UCID ClickID Inst BStyle TypeIn L T W H text", "del UCID ClickID
+// ClickMax", "msl Sound text", "tiny ReqI SubT", "small SubT UVal".
 #include <algorithm>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
-#include <tuple>
-#include <type_traits>
 #include <vector>
 
 #include "insim/sink.hpp"
 
 namespace bnx::test {
 
-struct Sent {
-  enum class Kind { kTiny, kSmall, kButton, kDelete, kMessage };
-  Kind kind = Kind::kTiny;
-  insim::Button button{};
-  std::uint8_t ucid = 0, clickId = 0, clickMax = 0;  // kDelete: IS_BFN BFN_DEL_BTN
-  std::string text{};                                // kMessage: IS_MSL
-  std::uint8_t sound = 0;
-  bool cut = false;
-};
-
-struct Delete {
-  std::uint8_t ucid, clickId, clickMax;
-  bool operator==(const Delete&) const = default;
-};
-struct Message {
-  std::string text;
-  std::uint8_t sound;
-  bool operator==(const Message&) const = default;
-};
-
-// Every field of a button, comparable and printable in test assertions.
-inline auto Fields(const insim::Button& b) {
-  return std::make_tuple(b.reqi, b.ucid, b.clickId, b.inst, b.style, b.typeIn, b.l, b.t, b.w, b.h, b.text);
-}
-
 class RecordingSink : public insim::PacketSink {
-  using K = Sent::Kind;
-
  public:
-  void SendTiny(std::uint8_t, std::uint8_t) override { sent_.push_back({.kind = K::kTiny}); }
-  void SendSmall(std::uint8_t, std::uint32_t) override { sent_.push_back({.kind = K::kSmall}); }
-  void SendButton(const insim::Button& button) override {
-    sent_.push_back({.kind = K::kButton, .button = button});
-    if (button.text.size() > insim::kBtnTextCopy) sent_.back().button.text.resize(insim::kBtnTextCopy);
+  void SendTiny(std::uint8_t reqi, std::uint8_t subt) override { lines.push_back(Line("tiny", {reqi, subt})); }
+  void SendSmall(std::uint8_t subt, std::uint32_t uval) override { lines.push_back(Line("small", {subt, uval})); }
+  void SendButton(const insim::Button& b) override {
+    buttons.push_back(b);
+    buttons.back().text.resize(std::min(b.text.size(), insim::kBtnTextCopy));
+    lines.push_back(Line("btn", {b.reqi, b.ucid, b.clickId, b.inst, b.style, b.typeIn, b.l, b.t, b.w, b.h}) + " " +
+                    buttons.back().text);
   }
   void SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) override {
-    sent_.push_back({.kind = K::kDelete, .ucid = ucid, .clickId = clickId, .clickMax = clickMax});
+    lines.push_back(Line("del", {ucid, clickId, clickMax}));
   }
   bool SendLocalMessage(std::string_view text, std::uint8_t sound) override {
     const bool cut = text.size() > insim::kMslTextMax;
-    sent_.push_back({.kind = K::kMessage, .text = std::string(text.substr(0, insim::kMslTextMax)), .sound = sound, .cut = cut});
+    cuts += cut;
+    lines.push_back(Line("msl", {sound}) + " " + std::string(text.substr(0, insim::kMslTextMax)));
     return cut;
   }
 
-  // Every call, in order, and each kind on its own.
-  const std::vector<Sent>& sent() const { return sent_; }
-  bool empty() const { return sent_.empty(); }
-  void clear() { sent_.clear(); }
-  std::vector<insim::Button> buttons() const { return Of(K::kButton, [](const Sent& s) { return s.button; }); }
-  std::vector<Delete> deletes() const { return Of(K::kDelete, [](const Sent& s) { return Delete{s.ucid, s.clickId, s.clickMax}; }); }
-  std::vector<Message> messages() const { return Of(K::kMessage, [](const Sent& s) { return Message{s.text, s.sound}; }); }
+  void clear() { lines.clear(), buttons.clear(); }
   // The last button sent with that ClickID, if any.
-  std::optional<insim::Button> lastButton(std::uint8_t clickId) const {
-    const auto b = buttons();
-    const auto it = std::find_if(b.rbegin(), b.rend(), [&](const insim::Button& x) { return x.clickId == clickId; });
-    return it == b.rend() ? std::nullopt : std::optional(*it);
+  const insim::Button* lastButton(std::uint8_t clickId) const {
+    const auto it = std::find_if(buttons.rbegin(), buttons.rend(), [&](const insim::Button& b) { return b.clickId == clickId; });
+    return it == buttons.rend() ? nullptr : &*it;
   }
 
- private:
-  template <typename F>
-  std::vector<std::invoke_result_t<F, const Sent&>> Of(K kind, F f) const {
-    std::vector<std::invoke_result_t<F, const Sent&>> out;
-    for (const Sent& s : sent_)
-      if (s.kind == kind) out.push_back(f(s));
-    return out;
+  static std::string Line(std::string kind, std::initializer_list<std::uint32_t> numbers) {
+    for (std::uint32_t n : numbers) kind += " " + std::to_string(n);
+    return kind;
   }
-  std::vector<Sent> sent_;
+
+  std::vector<std::string> lines;
+  std::vector<insim::Button> buttons;
+  int cuts = 0;  // messages that had to be cut
 };
 
 }  // namespace bnx::test

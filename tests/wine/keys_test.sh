@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Drives the real Windows build with real keystrokes (the default keys, then
-# a key bound through the screens): Xvfb, a stand-in LFS
-# window with the focus, xdotool key presses, Beaconix.exe under Wine against
-# the simulated host. When a tool or the build is missing: exit 77 (skipped),
-# or 1 under CI, where a Windows build that was never run must not pass.
+# Drives the real Windows build with real keystrokes (the default keys, then a key bound
+# through the screens): Xvfb, a stand-in LFS window with the focus, xdotool key presses,
+# Beaconix.exe under Wine against the simulated host. When a tool or the build is missing:
+# exit 77 (skipped), or 1 under CI, where a Windows build that was never run must not pass.
 # Usage: keys_test.sh <windows build folder> <wineprefix>
 set -u
 dir=$1

@@ -20,7 +20,7 @@ namespace {
 
 using namespace bnx;
 
-// The settings every picture is taken with; tests/e2e/screens.test.mjs starts
+// The settings every picture is taken with; tests/e2e/screens.mjs starts
 // the program with the same Beaconix.cfg.
 constexpr const char* kConfig = "v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n";
 // The controller screens add bindings of keys, a wheel's buttons and its hat

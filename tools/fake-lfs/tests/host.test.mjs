@@ -2,14 +2,14 @@
 // covers its answers, both size units, keep-alives, scenarios and actions with the real program.
 import assert from 'node:assert/strict';
 import net from 'node:net';
+import os from 'node:os';
 import { test } from 'node:test';
 import * as P from 'node-insim/packets';
-import { setup } from '../../../tests/e2e/harness.mjs';
-
-const startHost = async (t, host = {}) => (await setup(t, { host })).host;
+import { Host } from '../../../tests/e2e/harness.mjs';
 
 test('malformed input is logged as errors and the host goes on', async (t) => {
-  const h = await startHost(t);
+  const h = await new Host(os.tmpdir(), 'selftest').start();
+  t.after(() => h.stop());
   // A client that sends an IS_ISI for that version (packed by node-insim) if any, then the bytes, and hangs up.
   const raw = (unit, hex, InSimVer) => {
     const sock = net.connect({ host: '127.0.0.1', port: h.port }).on('error', () => {}).resume();  // read to the close

@@ -1,3 +1,4 @@
+// The window frame's controls, and the controller screens with bind capture.
 #include "ui/controller_screens.hpp"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,37 @@
 #include "platform/fake/game_input.hpp"
 #include "platform/fake/keyboard.hpp"
 #include "support/recording_sink.hpp"
+#include "ui/frame.hpp"
 
 namespace bnx::ui {
 namespace {
+
+// The standard controls follow the window, in bytes: a window past the grid's
+// edge wraps instead of failing. The screens' own window is in the golden files.
+TEST(Frame, StandardControlsFollowTheWindowAndWrap) {
+  ConfigWindow w;
+  w.reqi = 5;
+  w.top = w.left = 200;
+  w.title = "T";
+  test::RecordingSink sink;
+  DrawWindowFrame(w, sink);
+  DrawCancel(w, sink);
+  DrawSave(w, sink);
+  DrawOk(w, sink);
+  DrawHeading(w, sink, 6, "H");
+  DrawCheckOption(w, sink, {64, 100, 7, 10, 5, 43}, true, "L", 9);
+  ClearScreen(sink);
+  const auto btn = [](std::uint8_t id, std::uint8_t style, std::uint8_t l, std::uint8_t t, std::uint8_t w,
+                      std::uint8_t h, const std::string& text) {
+    return test::RecordingSink::Line("btn", {5, 0, id, 0, style, 0, l, t, w, h}) + " " + text;
+  };
+  EXPECT_EQ(sink.lines, (std::vector<std::string>{
+      btn(6, 32, 200, 200, 100, 100, ""), btn(5, 17, 200, 200, 100, 5, "T"), btn(8, 40, 39, 200, 5, 5, "^1\xD7"),
+      btn(12, 29, 31, 37, 12, 6, "Cancel"), btn(15, 28, 18, 37, 12, 6, "Save"), btn(9, 28, 18, 37, 12, 6, "OK"),
+      btn(7, 6, 200, 206, 100, 8, "H"), btn(29, 10, 100, 64, 7, 10, "^2^K\xA1\xE1"), btn(49, 102, 106, 66, 43, 5, "L"),
+      "del 255 5 84"}));
+  EXPECT_TRUE(w.drawn);
+}
 
 constexpr int kReleaseAll = -1, kPadButton = 1000;  // besides key codes, in Step::hold
 
@@ -104,7 +133,7 @@ TEST(ControllerScreens, TwelveBindingsKeepAllShowTen) {
   rig.Step(1, 0), rig.Step(2, 22);
   EXPECT_EQ(rig.sink.lastButton(41 + 3 + 9)->text, "^8... 3 more");  // Flash: 9 of 12, then the rest
   EXPECT_EQ(rig.Step(5, 31), "6: A B C D E F G H I J K L");
-  for (const auto& b : rig.sink.buttons()) EXPECT_LE(b.clickId, 60);
+  for (const auto& b : rig.sink.buttons) EXPECT_LE(b.clickId, 60);
   EXPECT_EQ(rig.sink.lastButton(60)->text, "^8... 2 more");
   EXPECT_EQ(rig.sink.lastButton(21)->style, 7);  // Add New unavailable
   rig.Step(6, 59), rig.Step(0, 0);  // picks row 10

@@ -1,17 +1,52 @@
-// The link against a loopback socket that plays LFS: what the end-to-end suite
-// cannot see (the password, split and joined reads, the buffer warning, limits).
+// Button sizes and the choice of InSim version, as tables; the link against a
+// loopback socket that plays LFS: what the end-to-end suite cannot see (split
+// and joined reads, the buffer warning, limits). The answers
+// of version 8, 9 and 10 hosts are run end to end (tests/e2e/link, startup).
 #include "insim/link.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <thread>
 
+#include "insim/version.hpp"
 #include "platform/fake/system.hpp"
 #include "support/loopback_lfs.hpp"
 
 namespace bnx::insim {
 namespace {
+
+TEST(ButtonLength, KeepsATerminatingZeroAndAMultipleOfFourAndCountsATypeInCaption) {
+  const std::tuple<std::string, std::uint8_t, std::size_t> cases[] = {
+      {"", 0, 16}, {"abc", 0, 16}, {"abcd", 0, 20}, {std::string(235, 'x'), 0, 248}, {std::string(236, 'x'), 0, 252},
+      {std::string(239, 'x'), 0, 252}, {std::string("\0Cap\0ab", 7), 5, 20}, {std::string("\0Cap\0ab", 7), 0, 16}};
+  for (const auto& [text, typeIn, length] : cases) {
+    std::array<std::uint8_t, kBtnTextMax> field{};
+    std::memcpy(field.data(), text.data(), text.size());
+    EXPECT_EQ(ButtonLength(field, typeIn), length) << text.size() << " " << int(typeIn);
+  }
+}
+
+// What LFS (or anything on its port) puts in IS_VER reaches the player's
+// terminal: control characters show as '?'.
+TEST(Version, StepAndConsoleLineForEachAnswer) {
+  const std::tuple<int, std::uint8_t, std::uint8_t, VersionStep, std::string> cases[] = {  // unit, InSimVer, ReqI
+      {4, 8, 1, VersionStep::kSwitchTo8, "InSim Supported Version: 8. Switching to v8"},
+      {1, 9, 0, VersionStep::kNone, "InSim Version: 9"},  // not the answer to the IS_ISI
+  };
+  const std::tuple<std::string, std::string, std::string> hosts[] = {  // Version, Product, as shown
+      {"0.7F", "S3", "0.7F S3"}, {"0.7F\x1B]0;x\x07", std::string("S3\r\n\x7F\x1F ^7\xB0", 10), "0.7F?]0;x? S3???? ^7\xB0"}};
+  for (const auto& [unit, insimVer, reqi, expected, line] : cases) {
+    for (const auto& [version, product, shown] : hosts) {
+      const Ver ver{reqi, version, product, insimVer};
+      const VersionStep step = ChooseVersionStep(unit, ver);
+      EXPECT_EQ(step, expected) << line;
+      const bool switching = step == VersionStep::kUpgradeTo9 || step == VersionStep::kSwitchTo8;
+      EXPECT_EQ(switching ? SwitchLine(ver, step) : AcceptedLine(ver), "LFS Host Version: " + shown + ", " + line);
+    }
+  }
+}
 
 using testing::ByteVec;
 
@@ -37,9 +72,8 @@ class LinkTest : public ::testing::Test {
   ByteVec isi_;
 };
 
-TEST_F(LinkTest, SendsThePasswordAndHandsOutPacketsThatArriveTogetherOrInPieces) {
-  Connect(false, "secret");
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&isi_[12])), "secret");
+TEST_F(LinkTest, HandsOutPacketsThatArriveTogetherOrInPieces) {  // the password: end to end
+  Connect(false);
   lfs_.Write({4, 3, 1, 4, 8, 4, 0, 9, 1, 0, 0, 0});
   EXPECT_EQ(Take(2), (std::vector<ByteVec>{{4, 3, 1, 4}, {8, 4, 0, 9, 1, 0, 0, 0}}));
   std::thread later([&] {

@@ -1,16 +1,16 @@
+// What the nickname category and the HUD send to LFS.
 #include "engine/category.hpp"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 
+#include "engine/hud.hpp"
 #include "engine/mode_tables.hpp"
 #include "support/recording_sink.hpp"
 
 namespace bnx::engine {
 namespace {
-
-using test::Message;
 
 TEST(ClassifyNickname, TagsAnywhereInAnyCaseFirstTagWins) {
   const std::pair<std::string, std::uint32_t> cases[] = {
@@ -30,8 +30,8 @@ class CategoryTest : public ::testing::Test {
   CategoryContext ctx{config, nickname, localUcid, sink, [this] { ++reapplied; }};
   std::deque<std::string> names_;  // decoded names are views into the packet
 
-  static Message Announce(std::uint32_t mode) {
-    return {"[RZ]Lights: Active siren mode changed to ^7" + std::string(EntryName(SirenModeTable(), mode)), 0};
+  static std::string Announce(std::uint32_t mode) {
+    return "msl 0 [RZ]Lights: Active siren mode changed to ^7" + std::string(EntryName(SirenModeTable(), mode));
   }
   void Join(std::string name, std::uint8_t ptype = 0) {
     insim::Npl n;
@@ -47,17 +47,7 @@ class CategoryTest : public ::testing::Test {
   }
 };
 
-TEST_F(CategoryTest, SetActiveSirenModeAnnouncesChangesOnly) {
-  SetActiveSirenMode(ctx, 3);
-  SetActiveSirenMode(ctx, 3);  // unchanged: silent
-  SetActiveSirenMode(ctx, 9);  // no such row: empty name
-  EXPECT_EQ(config.activeSirenMode, 9u);
-  EXPECT_EQ(sink.messages(), (std::vector<Message>{Announce(3), {"[RZ]Lights: Active siren mode changed to ^7", 0}}));
-  for (std::uint32_t m = 0; m <= 6; ++m) SetActiveSirenMode(ctx, m);
-  for (const auto& s : sink.sent()) EXPECT_FALSE(s.cut) << s.text;  // every name fits
-}
-
-TEST_F(CategoryTest, ApplyModeCategoryDerivesTheMode) {
+TEST_F(CategoryTest, ApplyModeCategoryDerivesTheModeAndAnnouncesChangesOnly) {
   config.sirenBehaviour = 3;
   const std::tuple<std::string, std::uint32_t, std::uint32_t> steps[] = {
       {"", category::kAuto, 6},  // no nickname yet: Race/Civilian
@@ -69,8 +59,12 @@ TEST_F(CategoryTest, ApplyModeCategoryDerivesTheMode) {
     ApplyModeCategory(ctx, cat);
     EXPECT_EQ(config.activeSirenMode, mode) << nick << " " << cat;
   }
-  EXPECT_EQ(sink.messages(), (std::vector<Message>{Announce(6), Announce(3), Announce(5), Announce(3),
-                                                   Announce(6), Announce(5)}));
+  SetActiveSirenMode(ctx, 9);  // no such row: empty name
+  EXPECT_EQ(config.activeSirenMode, 9u);
+  EXPECT_EQ(sink.lines, (std::vector<std::string>{Announce(6), Announce(3), Announce(5), Announce(3), Announce(6),
+                                                   Announce(5), "msl 0 [RZ]Lights: Active siren mode changed to ^7"}));
+  for (std::uint32_t m = 0; m <= 6; ++m) SetActiveSirenMode(ctx, m);
+  EXPECT_EQ(sink.cuts, 0);  // every name fits
 }
 
 TEST_F(CategoryTest, NewLocalPlayerDerivesOnNewNameAndReappliesEveryTime) {
@@ -83,31 +77,44 @@ TEST_F(CategoryTest, NewLocalPlayerDerivesOnNewNameAndReappliesEveryTime) {
   config.modeCategory = category::kTow;  // the category only re-applies on a new name
   Join("^1[COP]^7Name");  // byte for byte, a new name
   EXPECT_EQ(nickname, "^1[COP]^7Name");
-  EXPECT_EQ(sink.messages(), (std::vector<Message>{Announce(1), Announce(5)}));
+  EXPECT_EQ(sink.lines, (std::vector<std::string>{Announce(1), Announce(5)}));
 }
 
 TEST_F(CategoryTest, RenameOfTheLocalConnectionOnly) {
   config.modeCategory = category::kAuto;
-  Rename(255, "[MED] ghost");  // local connection not known yet
-  Rename(0, "[MED] host");
+  Rename(255, "[MED] ghost");  // local connection not known yet; another connection's: end to end
   localUcid = 3;
-  EXPECT_TRUE(sink.empty());
+  EXPECT_TRUE(sink.lines.empty());
   Rename(3, "[TOW] me");
   Rename(3, "[TOW] me");  // same name: nothing
   EXPECT_EQ(nickname, "[TOW] me");
-  EXPECT_EQ(sink.messages(), (std::vector<Message>{Announce(5)}));
+  EXPECT_EQ(sink.lines, std::vector<std::string>{Announce(5)});
   EXPECT_EQ(reapplied, 0);  // a rename does not touch the lights
 }
 
-// The screens send each name and line, after a colour prefix, as one button. Unknown
-// numbers read as empty names (above) and as no lights step (the engine timelines).
-TEST(ModeTables, EveryTextFitsOneButton) {
-  for (const ModeTable* t : {&SirenModeTable(), &LightsModeTable(), &CategoryTable()}) {
-    for (const auto& e : *t) {
-      EXPECT_LE(e.name.size() + 2, insim::kBtnTextCopy);
-      for (const auto& l : e.lines) EXPECT_LE(l.size() + 2, insim::kBtnTextCopy);
-    }
-  }
+// What each HUD call puts on the wire; the drawn strip's geometry is checked
+// end to end against the simulated host.
+TEST(Hud, CallsSendTextsArrowsAndDeletionsOnlyWhileShown) {
+  Config config;
+  test::RecordingSink sink;
+  Hud hud{sink, config};
+  auto play = [&] {
+    for (LightBar bar : {LightBar::kLeft, LightBar::kRight, LightBar::kUnlit}) hud.SetLightBar(bar);
+    for (std::uint32_t tone : {1u, 2u, 3u, 0u, 4u}) hud.SetSirenLabel(tone);
+    hud.ShowLeftArrow();
+    hud.ShowRightArrow();
+    hud.HideArrow(hud::kLeftArrow);
+  };
+  play();
+  EXPECT_TRUE(sink.lines.empty()) << "Show HUD is off";
+  config.options[opt::kShowHud] = true;  // read live
+  play();
+  // Style and geometry 0: the simulator keeps the drawn button and swaps the text.
+  EXPECT_EQ(sink.lines, (std::vector<std::string>{
+                     "btn 1 0 1 0 0 0 0 0 0 0 ^7*\xB7^0*", "btn 1 0 1 0 0 0 0 0 0 0 ^0*^7\xB7*", "btn 1 0 1 0 0 0 0 0 0 0 ^0*\xB7*",
+                     "btn 1 0 2 0 0 0 0 0 0 0 ^7WAIL", "btn 1 0 2 0 0 0 0 0 0 0 ^7YELP", "btn 1 0 2 0 0 0 0 0 0 0 ^7PIER",
+                     "btn 1 0 2 0 0 0 0 0 0 0 ^0SIREN", "btn 1 0 2 0 0 0 0 0 0 0 ^0SIREN",
+                     "btn 1 0 3 0 0 0 90 197 3 3 ^2^K\xA2\xB8", "btn 1 0 4 0 0 0 107 197 3 3 ^2^K\xA2\xBA", "del 255 3 0"}));
 }
 
 }  // namespace
