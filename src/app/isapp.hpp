@@ -51,7 +51,6 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   // The "/o bnx" chat commands of one IS_MSO; runs on the receive thread.
   void MessageOut(insim::Bytes mso);
 
-  bool insimV9Mode() const { return insimV9Mode_.load(); }
   // What the next connection starts from: the live settings (what the player
   // saved or tried) and the InSim version. Only once both threads have ended.
   Config Settings() const;
