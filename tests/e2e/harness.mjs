@@ -25,6 +25,13 @@ export const SKIP = BEACONIX_CMD === null ? 'BEACONIX_CMD is not set' : false;
 export const SLACK = IS_WINE ? 3 : 1;
 export const START_TIMEOUT = IS_WINE ? 45000 : 10000;
 export const WINEPREFIX = process.env.WINEPREFIX ?? path.join(ROOT, 'build', 'tmp', 'wineprefix');
+// The program's version as CMake wrote it: CTest passes it, a run by hand reads the native build's header.
+export const VERSION = process.env.BEACONIX_VERSION ?? (() => {
+  try {
+    return fs.readFileSync(path.join(ROOT, 'build', 'native', 'generated', 'beaconix_version.hpp'), 'latin1').match(/BEACONIX_VERSION "(.*)"/)[1];
+  } catch { return 'unknown (no BEACONIX_VERSION, no build/native)'; }
+})();
+export const VERSION_RE = VERSION.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // `promise`, or `fallback` after `ms`.

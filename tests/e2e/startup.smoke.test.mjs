@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { App, SKIP, SLACK, START_TIMEOUT, T, setup, sleep, startUpgraded } from './harness.mjs';
+import { App, SKIP, SLACK, START_TIMEOUT, T, VERSION_RE, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
 const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\nFor full instructions, see the readme or the website.\n\n';
@@ -22,7 +22,7 @@ for (const [file, loading, how, finish] of [
     const connecting = await app.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
     // After the Windows line, without the timer note (a loaded machine may oversleep).
     const text = app.stdout.slice(app.stdout.indexOf('\n') + 1, connecting.end).replace(/Timer test: 10ms took [0-9.e+-]+ms\.\n/, '');
-    assert.match(text, /^\n {3}Beaconix v2\.4[^\n]*\n/);
+    assert.match(text, new RegExp(`^\n {3}Beaconix v${VERSION_RE} [^\n]*\n`));
     assert.equal(text.slice(text.indexOf('\nLoading') + 1), loading + HELP + T.connecting(ctx.port));
     const failed = await app.waitForText(T.refused + T.failed, { from: connecting.end });
     assert.deepEqual([app.count('Connection refused'), app.count('will continue trying')], [1, 0]);

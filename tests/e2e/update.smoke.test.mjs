@@ -9,7 +9,7 @@ import net from 'node:net';
 import tls from 'node:tls';
 import { performance } from 'node:perf_hooks';
 import { test } from 'node:test';
-import { IS_WINE, SKIP, START_TIMEOUT, T, WINEPREFIX, setup } from './harness.mjs';
+import { IS_WINE, SKIP, START_TIMEOUT, T, VERSION, VERSION_RE, WINEPREFIX, setup } from './harness.mjs';
 
 const opts = { skip: SKIP || (!IS_WINE && 'needs the Windows program'), timeout: 120000 };
 for (const v of ['http_proxy', 'https_proxy', 'HTTP_PROXY', 'HTTPS_PROXY']) delete process.env[v];
@@ -24,12 +24,12 @@ test('description from the registry; the request goes to port 443 of the update 
   process.env.http_proxy = `http://127.0.0.1:${proxy.address().port}`;
   const ctx = await setup(t, { host: false });
   const app = ctx.startApp();
-  const banner = await app.waitForText('Beaconix v2.4', { timeout: START_TIMEOUT });
+  const banner = await app.waitForText(`Beaconix v${VERSION} `, { timeout: START_TIMEOUT });
   t.diagnostic(`update check: ${Math.round((await app.waitForText(T.connecting(ctx.port), { timeout: 30000 })).at - banner.at)} ms`);
   const text = app.stdout;
-  assert.match(text, /^Microsoft Windows 7 \d+ x64\n\n {3}Beaconix v2\.4[^\n]*\nWebRequest/);
+  assert.match(text, new RegExp(`^Microsoft Windows 7 \\d+ x64\n\n {3}Beaconix v${VERSION_RE} [^\n]*\nWebRequest`));
   assert.match(text, failed);
-  assert.match(request, /^CONNECT [a-z0-9.-]+:443 HTTP\/1\.1\r\n(.*\r\n)*User-Agent: Beaconix\/2\.4 \(\d+x64\)\r\n/);
+  assert.match(request, new RegExp(`^CONNECT [a-z0-9.-]+:443 HTTP/1\\.1\r\n(.*\r\n)*User-Agent: Beaconix/${VERSION_RE} \\(\\d+x64\\)\r\n`));
 });
 
 // A proxy answering CONNECT as the update host, with a certificate from a test CA that
@@ -61,9 +61,10 @@ async function updateHost(t, ctx, answer) {
 
 test('a real HTTPS exchange through a local proxy answering as the update host', opts, async (t) => {
   const ctx = await setup(t, { host: false });
-  const host = await updateHost(t, ctx, (s) => s.end('HTTP/1.1 200 OK\r\nContent-Length: 28\r\nConnection: close\r\n\r\nBeaconix-LatestVersion:2.5\r\n'));
-  await ctx.startApp().waitForText('version of Beaconix available: 2.5  ***\n', { timeout: START_TIMEOUT });
-  assert.match(host.request, /^GET \S*\/version\/ HTTP\/1\.1\r\n(.*\r\n)*User-Agent: Beaconix\/2\.4 \(\d+x64\)\r\n/);
+  const newer = `${VERSION}.1`, body = `Beaconix-LatestVersion:${newer}\r\n`;
+  const host = await updateHost(t, ctx, (s) => s.end(`HTTP/1.1 200 OK\r\nContent-Length: ${body.length}\r\nConnection: close\r\n\r\n${body}`));
+  await ctx.startApp().waitForText(`version of Beaconix available: ${newer}  ***\n`, { timeout: START_TIMEOUT });
+  assert.match(host.request, new RegExp(`^GET \\S*/version/ HTTP/1\\.1\r\n(.*\r\n)*User-Agent: Beaconix/${VERSION_RE} \\(\\d+x64\\)\r\n`));
 });
 
 test('an update host that trickles its answer holds start-up until the deadline only', opts, async (t) => {

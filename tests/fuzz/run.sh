@@ -23,6 +23,8 @@ for t in config receive chat update; do
     clang++ $flags -fsanitize=fuzzer -o "$out/${t}_fuzz" "$root/tests/fuzz/${t}_fuzz.cpp" "$out"/obj/*.o
   mkdir -p "$out/corpus-$t" && cp "$root/tests/fuzz/seeds/$t"/* "$out/corpus-$t"/  # seeds: tests/fuzz/seeds/README.md
 done
+version=$(sed -n 's/^#define BEACONIX_VERSION "\(.*\)"$/\1/p' "$gen/beaconix_version.hpp")
+sed -i "s/@VERSION@/$version/g" "$out/corpus-update/answer"  # a refusal of this very version
 
 for t in $targets; do
   case $t in chat) len=256 ;; update) len=1024 ;; *) len=24576 ;; esac

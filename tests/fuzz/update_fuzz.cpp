@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bnx::Config config;
   std::ostringstream out;
   const int result = bnx::update::ReadUpdateAnswer(body, config, out);
-  if ((result != 0 && body.find("Beaconix-DoNotUseVersion:2") == body.npos) || (result == 1 && config.updatePage.empty()) ||
+  const std::string refusal = std::string("Beaconix-DoNotUseVersion:") + bnx::update::kProgramVersion[0];
+  if ((result != 0 && body.find(refusal) == body.npos) || (result == 1 && config.updatePage.empty()) ||
       (!config.newVersion.empty() && body.find("Beaconix-LatestVersion:" + config.newVersion) == body.npos)) {
     std::abort();
   }

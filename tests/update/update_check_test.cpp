@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "app/startup.hpp"
@@ -12,10 +13,17 @@ namespace bnx::update {
 namespace {
 
 const std::string kPage = BuildSite().releasePage;
+// This build's version, and ones it is not: the rows hold whatever project() says.
+const std::string kV = kProgramVersion, kNewer = kV + ".1", kLonger = kV + "1";
 const std::string kRefused = "***  Your version of Beaconix has been blacklisted.  ***\n"
                              "***       This version can no-longer be used.        ***\n\n";
 const std::string kOpen = "Press any key to open update page...\n";
 const std::string kUnreadable = "Update check: the update host sent an unreadable version.\n";
+// The refusal line is a pattern made of the version, so its dots match any character.
+std::string AnyDot(std::string version) {
+  std::replace(version.begin(), version.end(), '.', 'x');
+  return version;
+}
 std::string Notice(const std::string& version) {
   return "***  There is a new Release version of Beaconix available: " + version + "  ***\n" +
          "     Download the latest version at: " + kPage + "\n\n";
@@ -28,12 +36,12 @@ class CheckForUpdates : public test::TempFolder {};
 TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
   struct Case { std::string answer, printed, newVersion; bool stops; };
   const Case cases[] = {
-      {"Beaconix-LatestVersion:2.4\n", "", "", false},
+      {"Beaconix-LatestVersion:" + kV + "\n", "", "", false},
       {"x\r\nBeaconix-LatestVersion:2.3\r\nBeaconix-LatestVersion:2.6\r\n", Notice("2.3"), "2.3", false},  // the first counts
-      {"Beaconix-DoNotUseVersion:2.4", kRefused + kOpen, "", true},
-      {"Beaconix-LatestBetaVersion:3b\nBeaconix-XDev\nBeaconix-DoNotUseVersion:2x4\n", kRefused + kOpen, "", true},
-      {"Beaconix-DoNotUseVersion:2.4\nBeaconix-LatestVersion:2.5\n", kRefused + Notice("2.5") + kOpen, "2.5", true},
-      {"Beaconix-DoNotUseVersion:2.41\n Beaconix-LatestVersion:2.5\nBeaconix-LatestCV::2.9\n", "", "", false},
+      {"Beaconix-DoNotUseVersion:" + kV, kRefused + kOpen, "", true},
+      {"Beaconix-LatestBetaVersion:3b\nBeaconix-XDev\nBeaconix-DoNotUseVersion:" + AnyDot(kV) + "\n", kRefused + kOpen, "", true},
+      {"Beaconix-DoNotUseVersion:" + kV + "\nBeaconix-LatestVersion:" + kNewer + "\n", kRefused + Notice(kNewer) + kOpen, kNewer, true},
+      {"Beaconix-DoNotUseVersion:" + kLonger + "\n Beaconix-LatestVersion:" + kNewer + "\nBeaconix-LatestCV::2.9\n", "", "", false},
       {"", "", "", false},
       // Only a plausible version is taken: at most 24 printable ASCII characters, no space, no "^".
       {"Beaconix-LatestVersion:2.5\x1b[2J\x1b[31mRED\x07\n", kUnreadable, "", false},
@@ -42,7 +50,7 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
       {"Beaconix-LatestVersion:" + std::string(25, '7') + "\n", kUnreadable, "", false},
       {"Beaconix-LatestVersion:" + std::string(24, '7') + "\n", Notice(std::string(24, '7')), std::string(24, '7'), false},
       {"Beaconix-LatestVersion:2.5-rc.1+b~!\n", Notice("2.5-rc.1+b~!"), "2.5-rc.1+b~!", false},
-      {"Beaconix-LatestVersion:2.5" + std::string(1, '\0') + "junk\r\nBeaconix-DoNotUseVersion:2.4", kUnreadable + kRefused + kOpen, "", true},
+      {"Beaconix-LatestVersion:2.5" + std::string(1, '\0') + "junk\r\nBeaconix-DoNotUseVersion:" + kV, kUnreadable + kRefused + kOpen, "", true},
       {"<html><head><title>502 Bad Gateway</title></head>\n<body>" + std::string(100000, 'x') +
            "\nBeaconix-LatestVersion:" + std::string(300, '9') + "\n</body></html>\n", "", "", false},
   };
@@ -59,15 +67,15 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     std::ostringstream out, err;
     EXPECT_EQ(StartUp(config, withConsole, out, err), !c.stops) << c.answer;
     const std::string text = out.str();
-    EXPECT_EQ(text.rfind("Windows 10 Pro?[2J 19045 x64\n\n   Beaconix v2.4", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("Windows 10 Pro?[2J 19045 x64\n\n   Beaconix v" + kV + " ", 0), 0u) << text;
     EXPECT_NE(text.find(" (" + std::string(WebSite()) + ")\n"), text.npos) << "the banner names the site the pages are on";
-    const std::size_t from = text.find('\n', text.find("Beaconix v2.4")) + 1;
+    const std::size_t from = text.find('\n', text.find("Beaconix v" + kV)) + 1;
     EXPECT_EQ(text.substr(from, c.stops ? text.npos : text.find("\nLoading Config") - from), c.printed) << c.answer;
     EXPECT_EQ(config.newVersion + " " + config.updatePage, c.newVersion + " " + (c.newVersion.empty() && !c.stops ? "" : kPage));
     EXPECT_EQ(fake.shell.opened.size() + console.anyKeys, c.stops ? 2u : 0u);
     EXPECT_EQ(fake.shell.opened, c.stops ? std::vector{kPage} : std::vector<std::string>{});
     const auto& r = fake.https.requests.at(0);  // one request, to the update host
-    EXPECT_EQ(r.host + r.path + " " + r.userAgent, BuildSite().host + "/version/ Beaconix/2.4 (19045x64)");
+    EXPECT_EQ(r.host + r.path + " " + r.userAgent, BuildSite().host + "/version/ Beaconix/" + kV + " (19045x64)");
   }
 }
 

@@ -1,6 +1,6 @@
 // Reads an exe's resources back as Explorer does: version fields, icon sizes
 // (each one decoded), manifest. Exit 0 when they are Beaconix.exe's of <version>.
-// Usage: version_probe.exe Beaconix.exe <version>
+// Usage: version_probe.exe Beaconix.exe <version> <copyright>
 #include <windows.h>
 
 #include <algorithm>
@@ -25,7 +25,7 @@ std::string Resource(HMODULE m, unsigned id, unsigned type) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 4) return 2;
   std::string version = argv[2], numbers = version;
   while (std::count(numbers.begin(), numbers.end(), '.') < 3) numbers += ".0";
   std::vector<char> info(GetFileVersionInfoSizeA(argv[1], nullptr) + 1);
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   for (const auto& [name, want] : {std::pair<const char*, std::string>{"ProductName", "Beaconix"},
            {"FileVersion", version}, {"ProductVersion", version}, {"OriginalFilename", "Beaconix.exe"},
            {"FileDescription", "Beaconix - emergency lights and sirens for Live for Speed"},
-           {"LegalCopyright", "Copyright (c) the Beaconix authors. MIT License."}}) {
+           {"LegalCopyright", argv[3]}}) {
     const auto* id = static_cast<const WORD*>(lang);  // the language declared, as Explorer looks them up
     std::snprintf(text, sizeof text, "\\StringFileInfo\\%04x%04x\\%s", id[0], id[1], name);
     Expect(name, VerQueryValueA(info.data(), text, &p, &n) && n ? static_cast<const char*>(p) : "(none)", want);
