@@ -26,8 +26,10 @@ std::string CategoryLine(const Status& s) {
 }
 
 std::string LightsMode(std::uint32_t mode) {
+  std::string text = std::to_string(mode);
   const std::string_view name = engine::EntryName(engine::LightsModeTable(), mode);
-  return std::to_string(mode) + (name.empty() ? "" : " " + std::string(name));
+  if (!name.empty()) text.append(" ").append(name);
+  return text;
 }
 
 std::string Sounding(const Status& s) {
