@@ -10,6 +10,7 @@
 
 #include "config/config_file.hpp"
 #include "insim/version.hpp"
+#include "update/update_check.hpp"
 #include "ui/screens.hpp"
 
 namespace bnx {
@@ -68,7 +69,10 @@ void ISApp::FinishUi(ui::Outbox& sends) {
   if (pendingSave_) {
     const Config snapshot = std::move(*pendingSave_);
     pendingSave_.reset();
-    config::SaveConfig(snapshot, snapshot.fileName, err_);
+    if (config::SaveConfig(snapshot, snapshot.fileName, err_) == 0) {
+      std::lock_guard lock(state_);
+      active_.fileState = FileState::kSaved;
+    }
   }
   if (sendError) std::rethrow_exception(sendError);
   if (refresh) RescanControllers();
@@ -198,9 +202,27 @@ void ISApp::SetLightsMode(std::uint32_t mode) {
 
 // "rescan" and "Refresh Controllers": the tick polls the list, so it is
 // rebuilt under the state lock.
-void ISApp::RescanControllers() {
+std::size_t ISApp::RescanControllers() {
   std::lock_guard lock(state_);
   controllers_.Refresh(out_);
+  return controllers_.controllers().size();
+}
+
+commands::Status ISApp::ReadStatus() {
+  std::lock_guard lock(state_);
+  commands::Status s;
+  s.version = update::kProgramVersion;
+  s.category = active_.modeCategory;
+  s.sirenMode = active_.activeSirenMode;
+  s.lightsMode = active_.lightsMode;
+  if (!localNickname_.empty()) s.nickname = localNickname_;
+  s.flashing = engine_.light().flashing;
+  s.siren = engine_.light().siren;
+  s.horn = engine_.light().horn;
+  for (const input::Controller& c : controllers_.controllers()) s.controllers.push_back(c.productName);
+  s.file = active_.fileState;
+  s.skippedLines = active_.skippedLines;
+  return s;
 }
 
 void ISApp::HandleVersion(const insim::Ver& ver) {
@@ -322,6 +344,11 @@ void ISApp::TickUnlocked(Nanos now) {
   if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
   if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);
   if (switches == 0 && lights == 0) link_.SendPingIfIdle(pingReqI_, now);
+  // After this tick's light packets, so the hint costs them no time.
+  if (engine_.modeHintDue()) {
+    engine_.ClearModeHint();
+    link_.SendLocalMessage(engine::ModeHintText(active_), 1);
+  }
 }
 
 }  // namespace bnx

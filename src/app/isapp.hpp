@@ -103,8 +103,9 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   // commands::ChatActions
   void OpenMainMenuFromChat() override;
   void SetLightsMode(std::uint32_t mode) override;
-  void RescanControllers() override;
+  std::size_t RescanControllers() override;
   void ClearButtons() override;
+  commands::Status ReadStatus() override;
 
   std::mutex state_;
   std::atomic<std::uint8_t> stop_{0};

@@ -15,6 +15,7 @@ namespace {
 // can need, and it keeps the regex engine's work per line bounded.
 constexpr std::size_t kMatchedChars = 255;
 constexpr unsigned long kMaxPort = 65535;
+constexpr std::size_t kMaxAdminChars = 15;
 
 bool ReadLine(std::istream& in, std::string& line, config::LineEnd& end) {
   bool tooLong;
@@ -66,13 +67,21 @@ bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream
 
 }  // namespace
 
-void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
+LfsSetup ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
   std::string admin = cfg.adminPassword;
   if (ScanFile("cfg.txt", "cfg.txt", out, err, [&](const std::string& line, int) {
         std::smatch m;
         if (std::regex_search(line, m, AdminPattern())) admin = m[1].str();
-      }))
+      })) {
     cfg.adminPassword = admin;
+    // IS_ISI's Admin field holds 15 characters: a longer password is not sent
+    // at all, and all the player would see is LFS closing the connection.
+    if (admin.size() > kMaxAdminChars) {
+      out << "The admin password in cfg.txt is longer than " << kMaxAdminChars
+          << " characters and cannot be\nsent by InSim, so LFS will close the connection: "
+             "choose one of at most " << kMaxAdminChars << ".\n";
+    }
+  }
 
   const std::filesystem::path autoexec = std::filesystem::path("data") / "script" / "autoexec.lfs";
   bool portLine = false;
@@ -91,9 +100,9 @@ void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
     }
     port = static_cast<std::uint32_t>(found);
   }, &lineEnd);
-  if (!opened) return;
+  if (!opened) return LfsSetup::kNoAutoexec;
   cfg.insimPort = port;
-  if (portLine) return;
+  if (portLine) return LfsSetup::kPortLine;
 
   // The leading line break keeps the new line apart from a last line that has
   // no line break of its own.
@@ -106,13 +115,27 @@ void ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
       written = !app.fail();
     }
   }
-  if (written)
-    out << "\n    Default InSim port set in autoexec.lfs\n";
-  else
+  if (!written) {
     err << "\nCould not add /insim 29999 to autoexec.lfs\n";
-  out << "*** Please type /insim 29999 into LFS and ***\n"
-      << "  *** restart Beaconix if connection fails. ***\n"
-      << std::endl;
+    return LfsSetup::kLineNotAdded;
+  }
+  out << "\n    Default InSim port set in autoexec.lfs\n" << std::endl;
+  return LfsSetup::kLineAdded;
+}
+
+std::string WaitingForLfsText(LfsSetup setup, std::uint32_t port) {
+  const std::string p = std::to_string(port);
+  const std::string tail = "and connects by itself as soon as LFS\nlistens. Ctrl+C quits.\n";
+  if (setup == LfsSetup::kNoAutoexec) {
+    return "There is no data\\script\\autoexec.lfs here: start Beaconix from the LFS folder\n"
+           "(the one with LFS.exe), where it finds LFS's InSim port and admin password.\n"
+           "Beaconix keeps trying port " + p + " " + tail;
+  }
+  const char* why = setup == LfsSetup::kLineAdded   ? "(needed once: LFS read autoexec.lfs before the line\nwas added)."
+                    : setup == LfsSetup::kPortLine ? "(needed once: LFS reads autoexec.lfs only when it\nstarts)."
+                                                   : "(each time: the line could not be added to\nautoexec.lfs).";
+  return "LFS is not listening on port " + p + ". Start LFS, or if it is running, type\n/insim " + p + " in LFS " +
+         why + " Beaconix keeps trying " + tail;
 }
 
 }  // namespace bnx

@@ -21,7 +21,8 @@ namespace {
 constexpr Nanos kMs = 1'000'000;
 }  // namespace
 
-bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err) {
+std::optional<LfsSetup> StartUp(Config& config, platform::Platform& platform, std::ostream& out,
+                                std::ostream& err) {
   const update::WindowsInfo windows = update::ReadWindowsInfo(platform.registry);
   out << update::DescribeWindows(windows) << std::endl;
   out << "\n   Beaconix v" << update::kProgramVersion
@@ -30,20 +31,20 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
 
   // A second copy would drive every light twice.
   if (!platform.folder_lock.Take()) {
-    out << "Beaconix is already running in this folder." << std::endl;
+    out << "Beaconix is already running in this folder.\nPress Enter to close." << std::endl;
     platform.console.WaitEnter();
-    return false;
+    return std::nullopt;
   }
 
   if (update::CheckForUpdates(windows, config, platform.https, out) == 1) {
     out << "Press any key to open update page..." << std::endl;
     platform.console.WaitAnyKey();
     platform.shell.Open(config.updatePage);
-    return false;
+    return std::nullopt;
   }
 
   const bool loaded = config::LoadStartupConfig(config, out, err);
-  ReadLFSConfig(config, out, err);
+  const LfsSetup setup = ReadLFSConfig(config, out, err);
 
   platform.timer.BeginPeriod(10);
   const Nanos before = platform.timer.Now();
@@ -58,7 +59,7 @@ bool StartUp(Config& config, platform::Platform& platform, std::ostream& out, st
   out << "Type \"/o bnx config\" ingame to view or customise controls & settings.\n"
       << "For full instructions, see the readme or the website.\n\n"
       << std::flush;
-  return true;
+  return setup;
 }
 
 namespace {
@@ -102,7 +103,8 @@ Nanos RetryDelay(int attempt) { return Nanos(attempt + 1) * 1000 * kMs; }
 int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
   StopRequest stop(platform.stop_signals, out);
   Config config;
-  if (!StartUp(config, platform, out, err)) return stop.requested() ? stop.Stopped() : 0;
+  const std::optional<LfsSetup> setup = StartUp(config, platform, out, err);
+  if (!setup) return stop.requested() ? stop.Stopped() : 0;
 
   int attempts = 0;
   int unanswered = 0;  // connections in a row that LFS ended before it answered
@@ -129,15 +131,12 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
       }
       attached.reset();
       if (stop.requested()) return stop.Stopped();
-      if (result == 2 && attempts == 0) {
-        out << "Connection refused" << (everConnected ? " (will continue trying)" : "") << "\n"
-            << std::flush;
-      }
-      if (!everConnected) {
-        out << "Failed to connect to LFS.\n  Is LFS running?\n  Is Beaconix in the LFS folder?"
-            << std::endl;
-        platform.console.WaitEnter();
-        return stop.requested() ? stop.Stopped() : 0;
+      if (attempts == 0) {
+        if (result == 2) out << "Connection refused" << (everConnected ? " (will continue trying)" : "") << "\n";
+        // On a first start LFS has often not opened its port yet: say once
+        // what to do, and keep trying as after a lost connection.
+        if (!everConnected) out << WaitingForLfsText(*setup, shownPort);
+        out << std::flush;
       }
       attempts = NextAttempt(attempts);
       app.reset();

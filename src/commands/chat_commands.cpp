@@ -40,7 +40,25 @@ Command Lookup(const std::string& word) {
   if (word == "clear") return Command::kClear;
   if (word == "print") return Command::kPrint;
   if (word == "help") return Command::kHelp;
-  return Command::kNone;
+  if (word == "status") return Command::kStatus;
+  return Command::kUnknown;
+}
+
+constexpr std::string_view kReply = "^1[RZ]^7 Lights^9: ";
+
+void Reply(insim::PacketSink& sink, const std::string& text) { sink.SendLocalMessage(std::string(kReply) + text, 1); }
+
+// The word is echoed only when it is short and plain, so the reply always fits
+// and shows nothing a player did not mean to type.
+std::string UnknownReply(const std::string& word) {
+  bool plain = !word.empty() && word.size() <= 16;
+  for (const char c : word) plain = plain && ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'));
+  return (plain ? "no command \"" + word + "\"" : std::string("no such command")) + "; /o bnx help lists them";
+}
+
+std::string FoundReply(std::size_t count) {
+  if (count == 0) return "no game controllers found";
+  return std::to_string(count) + (count == 1 ? " game controller found" : " game controllers found");
 }
 
 std::string UtcStamp() {
@@ -66,6 +84,7 @@ const std::vector<std::string>& HelpLines() {
       "/o bnx rescan: look for game controllers again",
       "/o bnx clear: remove all of the program's buttons",
       "/o bnx print text: echo the text, signs other than letters and digits as [code]",
+      "/o bnx status: what Beaconix is doing now, and why",
       "/o bnx help: this list",
   };
   return lines;
@@ -82,7 +101,7 @@ ChatCommand ParseMessageOut(insim::Bytes mso) {
   const std::string_view rest = Trim(line.substr(4));
   if (rest.empty()) return {};
   const std::string word = LowerFirstWord(rest);
-  ChatCommand command{Lookup(word), {}};
+  ChatCommand command{Lookup(word), {}, word};
   if (rest.size() >= word.size() + 2) command.argument = Trim(rest.substr(word.size()));
   return command;
 }
@@ -115,10 +134,13 @@ void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink,
         actions.OpenMainMenuFromChat();
         break;
       case Command::kLightsMode:
-        if (const auto mode = LightsModeArgument(c.argument)) actions.SetLightsMode(*mode);
+        if (const auto mode = LightsModeArgument(c.argument))
+          actions.SetLightsMode(*mode);
+        else
+          Reply(sink, "lightsmode takes one number, 0 to 3 (/o bnx lightsmode 2); the mode stays");
         break;
       case Command::kRescan:
-        actions.RescanControllers();
+        Reply(sink, FoundReply(actions.RescanControllers()));
         break;
       case Command::kClear:
         actions.ClearButtons();
@@ -128,6 +150,12 @@ void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink,
         break;
       case Command::kHelp:
         for (const std::string& line : HelpLines()) sink.SendLocalMessage(line, 1);
+        break;
+      case Command::kStatus:
+        for (const std::string& line : StatusLines(actions.ReadStatus())) sink.SendLocalMessage(line, 1);
+        break;
+      case Command::kUnknown:
+        Reply(sink, UnknownReply(c.word));
         break;
       case Command::kNone:
         break;

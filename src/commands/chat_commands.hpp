@@ -9,15 +9,18 @@
 #include <vector>
 
 #include "insim/packets.hpp"
+#include "commands/status.hpp"
 #include "insim/sink.hpp"
 
 namespace bnx::commands {
 
-enum class Command { kNone, kConfig, kLightsMode, kRescan, kClear, kPrint, kHelp };
+// kNone: not meant for us; kUnknown: "/o bnx" and a word we do not know.
+enum class Command { kNone, kConfig, kLightsMode, kRescan, kClear, kPrint, kHelp, kStatus, kUnknown };
 
 struct ChatCommand {
   Command command = Command::kNone;
   std::string argument;
+  std::string word;  // lower-cased
 };
 
 // The command of a whole received IS_MSO; kNone for anything not meant for us.
@@ -39,7 +42,9 @@ class ChatActions {
   virtual ~ChatActions() = default;
   virtual void OpenMainMenuFromChat() = 0;
   virtual void SetLightsMode(std::uint32_t mode) = 0;
-  virtual void RescanControllers() = 0;
+  // How many controllers it found.
+  virtual std::size_t RescanControllers() = 0;
+  virtual Status ReadStatus() = 0;
   // Every button, and the open screen with them.
   virtual void ClearButtons() = 0;
 };

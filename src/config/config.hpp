@@ -15,6 +15,9 @@ constexpr int kHazardsWithLights = 0, kFastYelp = 1, kLightsWithSiren = 2, kFlas
 constexpr int kCount = 10;
 }  // namespace opt
 
+// How Beaconix.cfg stood at start-up; a Save in the run makes it kSaved.
+enum class FileState : std::uint8_t { kLoaded, kSkippedLines, kMissing, kUnusable, kSaved };
+
 // The settings of one run. The entry point owns one; every connection works on a copy.
 struct Config {
   BindingList bindings;
@@ -32,6 +35,8 @@ struct Config {
   std::string updatePage;
   std::uint32_t updateChannel = 0;  // 0 Release, 1 Beta, 2 Dev
   std::string variantVersion;
+  FileState fileState = FileState::kMissing;  // what "/o bnx status" reports, never stored
+  int skippedLines = 0;
 
   bool option(int n) const { return options[static_cast<std::size_t>(n)]; }
 };

@@ -478,11 +478,16 @@ void LoadDefaults(Config& cfg) {
 
 bool LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err) {
   out << "\nLoading Config... ";
-  if (LoadConfig(cfg, cfg.fileName, err) != 0) {
+  std::ifstream in{fs::path(cfg.fileName), std::ios::binary};
+  const ReadState st = in.is_open() ? Read(cfg, in, err) : ReadState{};
+  cfg.skippedLines = st.problems;
+  if (!in.is_open() || st.failed) {
+    cfg.fileState = in.is_open() ? FileState::kUnusable : FileState::kMissing;
     out << "Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise." << std::endl;
     LoadDefaults(cfg);
     return false;
   }
+  cfg.fileState = st.problems > 0 ? FileState::kSkippedLines : FileState::kLoaded;
   out << std::endl;
   return true;
 }

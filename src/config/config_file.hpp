@@ -37,7 +37,7 @@ void WriteConfig(const Config& cfg, std::ostream& os);
 void LoadDefaults(Config& cfg);
 
 // Start-up: "Loading Config... ", then the defaults when `cfg.fileName` does not
-// load. Returns whether it loaded.
+// load. Returns whether it loaded; `cfg.fileState` and `cfg.skippedLines` say how.
 bool LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err);
 
 // The "k:", "b:" and "p:" lines of one binding, each ending in a line feed.

@@ -26,15 +26,36 @@ constexpr std::string_view kModeChanged = "[RZ]Lights: Active siren mode changed
 
 }  // namespace
 
-std::uint32_t ClassifyNickname(std::string_view nickname) {
+std::string_view DecidingTag(std::string_view nickname) {
   // Only a to z change: bytes above 0x7F belong to code pages (or are halves
   // of two-byte glyphs) and must not be touched by a locale.
   std::string upper(nickname);
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
   for (const Tag& tag : kTags)
-    if (upper.find(tag.text) != std::string::npos) return tag.category;
+    if (upper.find(tag.text) != std::string::npos) return tag.text;
+  return {};
+}
+
+std::uint32_t ClassifyNickname(std::string_view nickname) {
+  const std::string_view tag = DecidingTag(nickname);
+  for (const Tag& t : kTags)
+    if (t.text == tag) return t.category;
   return category::kRaceCivilian;
+}
+
+std::string ModeHintText(const Config& config) {
+  const bool tow = config.activeSirenMode == kTowSirenMode;
+  const bool automatic = config.modeCategory == category::kAuto;
+  std::string text = tow ? "TOW: no siren (" : "Race/Civilian: no siren or flashing lights (";
+  if (!automatic) {
+    text += "your chosen category). Change it:";
+  } else if (tow) {
+    text += "Auto, [TOW] in your name). For Emergency: a [COP]-like tag, or";
+  } else {
+    text += "Auto, no [COP]-like tag in name). Tag it, or";
+  }
+  return text + " /o bnx cfg > Siren Mode > Emergency";
 }
 
 void ApplyModeCategory(CategoryContext& ctx, std::uint32_t cat) {

@@ -33,6 +33,12 @@ constexpr std::uint8_t kUnknownUcid = 255;
 
 // 1, 2 or 3 (never Auto): the first tag found, after ASCII upper-casing.
 std::uint32_t ClassifyNickname(std::string_view nickname);
+// That tag, as the table writes it ("[COP]"); empty when none is found.
+std::string_view DecidingTag(std::string_view nickname);
+
+// The chat line for a key that did nothing because the active siren mode
+// (TOW or Race/Civilian) disables it: the mode, why, and how to change it.
+std::string ModeHintText(const Config& config);
 
 // Derives the mode for `category` and sets it; categories above 3 do nothing.
 void ApplyModeCategory(CategoryContext& ctx, std::uint32_t category);

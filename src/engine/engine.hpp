@@ -114,6 +114,12 @@ class Engine {
   const LightState& light() const { return light_; }
   const SirenState& sirenState() const { return siren_; }
 
+  // Set the first time the Flashing Lights key, or a tap of the siren key, does
+  // nothing because the active siren mode disables it; never again for this
+  // engine (one connection). The caller tells the player and clears it.
+  bool modeHintDue() const { return modeHintDue_; }
+  void ClearModeHint() { modeHintDue_ = false; }
+
  private:
   std::uint32_t Mode() const { return config_.activeSirenMode; }
   bool Option(int n) const { return config_.option(n); }
@@ -139,6 +145,9 @@ class Engine {
   void BlinkIndicators();
   bool PatternHazardsApply() const;
   void LeavePattern(std::uint32_t& lights, std::uint32_t oldMode);
+  void NoteDisabledKey() {
+    if (!modeHinted_) modeHintDue_ = modeHinted_ = true;
+  }
 
   // siren.cpp
   void SirenKey(std::uint32_t& switches, Nanos now);
@@ -159,6 +168,7 @@ class Engine {
   HudOutput& hud_;
   LightState light_;
   SirenState siren_;
+  bool modeHintDue_ = false, modeHinted_ = false;
 };
 
 // Whether this tick's input is ignored (text-entry gate, focus gate).

@@ -113,8 +113,9 @@ void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint3
       PatternStep(lights);
       if (++light_.patternCounter >= kPatternCycle) light_.patternCounter = 0;
     }
-  } else if (light_.flashing) {
-    StopFlashingLights(lights);
+  } else {
+    if (!inputIgnored && Pressed(Bit(fn::kLights))) NoteDisabledKey();
+    if (light_.flashing) StopFlashingLights(lights);
   }
   if (light_.patternHazards && !PatternHazardsApply()) {
     if (light_.indicators == ind::kHazard) WriteIndicators(lights, ind::kOff);

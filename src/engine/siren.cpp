@@ -83,6 +83,8 @@ void Engine::TapRule(std::uint32_t& switches, Nanos now) {
       siren_.tone = tone::kWail;
       if (Option(opt::kLightsWithSiren) && !light_.flashing) StartFlashingLights();
       siren_.engaged = true;
+    } else {
+      NoteDisabledKey();
     }
     WriteHorn(switches, horn::kOff);
     siren_.lastPressWasTap = true;

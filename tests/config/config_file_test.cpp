@@ -135,18 +135,21 @@ TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaultsAndFilesThatCannotBeReadCount
   EXPECT_EQ(partial.bindings, kDefaultBindings);
   EXPECT_EQ(partial.sirenBehaviour + partial.activeSirenMode + partial.modeCategory, 0u);
   EXPECT_TRUE(partial.lightsMode == 3 && partial.option(1));
+  EXPECT_EQ(partial.fileState, FileState::kUnusable);
   // A line the program cannot read costs that line only.
   Write("Beaconix.cfg", "# my bindings\nv:1\nm:2\nk:flash:65\n");
   Config cfg;
   EXPECT_TRUE(LoadStartupConfig(cfg, out, err));
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kFlash, {65})});
+  EXPECT_TRUE(cfg.fileState == FileState::kSkippedLines && cfg.skippedLines == 1);
   // Files that open but fail every read, as folders do.
   fs::remove("Beaconix.cfg");
   for (const char* name : {"Beaconix.cfg", "cfg.txt", "data/script/autoexec.lfs"}) fs::create_directories(name);
   cfg.adminPassword = "kept";
   EXPECT_FALSE(LoadStartupConfig(cfg, out, err));
   EXPECT_EQ(cfg.bindings, kDefaultBindings);
-  ReadLFSConfig(cfg, out, err);
+  EXPECT_EQ(cfg.fileState, FileState::kUnusable);
+  EXPECT_EQ(ReadLFSConfig(cfg, out, err), LfsSetup::kNoAutoexec);
   EXPECT_TRUE(cfg.adminPassword == "kept" && cfg.insimPort == 0);
   EXPECT_EQ(out.str(), failed + "\nLoading Config... \n" + failed);
   EXPECT_EQ(err.str(), "Error reading config at line: 1: not a setting: # my bindings\n"

@@ -257,7 +257,9 @@ export const T = {
   connecting: (port) => `Connecting to LFS on port ${port}...\n`,
   refused: 'Connection refused\n',
   refusedRetry: 'Connection refused (will continue trying)\n',
-  failed: 'Failed to connect to LFS.\n  Is LFS running?\n  Is Beaconix in the LFS folder?\n',
+  // Said once when the first start finds nothing listening, autoexec.lfs naming the port.
+  waiting: (port) => `LFS is not listening on port ${port}. Start LFS, or if it is running, type\n/insim ${port} in LFS (needed once: `
+    + 'LFS reads autoexec.lfs only when it\nstarts). Beaconix keeps trying and connects by itself as soon as LFS\nlistens. Ctrl+C quits.\n',
   closed: 'LFS Connection Closed.\n',
   closedEarly: 'LFS Connection Closed. Please check LFS for error messages.\n',
   reset: 'Connection forcibly closed by LFS.\n',

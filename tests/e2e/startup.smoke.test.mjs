@@ -1,39 +1,51 @@
-// Start-up against no LFS at all, and the version-9 upgrade at start; LFS ending a connection.
+// First starts before LFS listens, and the version-9 upgrade at start; LFS ending a connection.
 // One copy per LFS folder: a second copy in the same folder says so and does not
 // connect; one in another folder runs beside it; a killed copy leaves no lock.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { App, SKIP, SLACK, START_TIMEOUT, T, VERSION_RE, setup, sleep, startUpgraded } from './harness.mjs';
+import { App, ROOT, SKIP, SLACK, START_TIMEOUT, T, VERSION_RE, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
 const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\nFor full instructions, see the readme or the website.\n\n';
 
-for (const [file, loading, how, finish] of [
-  [null, 'Loading Config... Failed. Loading defaults.\nType "/o bnx config" ingame to customise.\n'
-    + 'Lights: PageDown\nSirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n', 'Enter', (app) => app.proc.stdin.write('\n')],
-  ['v:1\nm:2\nk:lights:34\n', 'Loading Config... \n', 'end of input', (app) => app.proc.stdin.end()],
-]) {
-  test(`start-up ${file ? 'with a readable' : 'without'} Beaconix.cfg and no LFS: ${file ? 'no' : 'the'} default keys, help, the refusal; exits 0 on ${how}`, opts, async (t) => {
-    const ctx = await setup(t, { host: false });
-    if (file) fs.writeFileSync(path.join(ctx.dir, 'Beaconix.cfg'), file);
-    const app = ctx.startApp();
-    const connecting = await app.waitForText(T.connecting(ctx.port), { timeout: START_TIMEOUT });
-    // After the Windows line, without the timer note (a loaded machine may oversleep).
-    const text = app.stdout.slice(app.stdout.indexOf('\n') + 1, connecting.end).replace(/Timer test: 10ms took [0-9.e+-]+ms\.\n/, '');
-    assert.match(text, new RegExp(`^\n {3}Beaconix v${VERSION_RE} [^\n]*\n`));
-    assert.equal(text.slice(text.indexOf('\nLoading') + 1), loading + HELP + T.connecting(ctx.port));
-    const failed = await app.waitForText(T.refused + T.failed, { from: connecting.end });
-    assert.deepEqual([app.count('Connection refused'), app.count('will continue trying')], [1, 0]);
-    await sleep(300);
-    assert.equal(app.exit, null, 'exited without waiting for Enter');
-    finish(app);
-    assert.equal((await app.waitExit()).code, 0);
-    assert.equal(app.stdout.indexOf(T.connecting(ctx.port), failed.end), -1, 'tried again after failing');
-    assert.equal(app.stderr, '');
-  });
-}
+// The console of a first start, from "Loading Config" on, as docs/player-guide.txt quotes it.
+const GUIDE = fs.readFileSync(path.join(ROOT, 'docs', 'player-guide.txt'), 'latin1');
+const quoted = (text) => text.split('\n').map((l) => (l ? `    ${l}` : l)).join('\n');
+const NO_FOLDER = 'There is no data\\script\\autoexec.lfs here: start Beaconix from the LFS folder\n(the one with LFS.exe), where it '
+  + "finds LFS's InSim port and admin password.\nBeaconix keeps trying port 29999 and connects by itself as soon as LFS\nlistens. Ctrl+C quits.\n";
+
+// Three first starts, side by side, none with LFS listening: a fresh LFS folder (autoexec.lfs gains its
+// /insim line; the guide's transcript), one whose autoexec.lfs names the port the host then opens, and
+// one outside any LFS folder. Nothing waits for Enter: each says once what to do and keeps trying.
+test('first start before LFS listens: what to do, said once; connects by itself once LFS listens; outside the LFS folder too; Ctrl+C while waiting', opts, async (t) => {
+  const [fresh, later, away] = await Promise.all([0, 1, 2].map(() => setup(t, { host: false })));
+  fs.writeFileSync(path.join(fresh.dir, 'data', 'script', 'autoexec.lfs'), '/echo hi\r\n');
+  fs.writeFileSync(path.join(later.dir, 'Beaconix.cfg'), 'v:1\nm:2\nk:lights:34\n');
+  fs.rmSync(path.join(away.dir, 'data'), { recursive: true });
+  const apps = [fresh, later, away].map((ctx) => ctx.startApp());
+  const [first, second, third] = await Promise.all([
+    apps[0].waitForText(/Ctrl\+C quits\.\n/, { timeout: START_TIMEOUT }),
+    apps[1].waitForText(T.waiting(later.port), { timeout: START_TIMEOUT }),
+    apps[2].waitForText(NO_FOLDER, { timeout: START_TIMEOUT }),
+  ]);
+  const lines = (app, upTo) => app.stdout.slice(app.stdout.indexOf('\nLoading') + 1, upTo).replace(/Timer test: 10ms took [0-9.e+-]+ms\.\n/, '');
+  assert.match(apps[0].stdout, new RegExp(`^[^\n]*\n\n {3}Beaconix v${VERSION_RE}[^\n]*\n`));
+  assert.ok(GUIDE.includes(quoted(lines(apps[0], first.end))), `the guide quotes otherwise:\n${lines(apps[0], first.end)}`);
+  assert.equal(lines(apps[1], second.end), 'Loading Config... \n' + HELP + T.connecting(later.port) + T.refused + T.waiting(later.port));
+  assert.equal(apps[2].stdout.slice(apps[2].stdout.indexOf(T.connecting(29999)), third.end), T.connecting(29999) + T.refused + NO_FOLDER);
+  assert.equal(fs.readFileSync(path.join(fresh.dir, 'data', 'script', 'autoexec.lfs'), 'latin1'), '/echo hi\r\n\r\n/insim 29999\r\n');
+
+  await later.startHost({ port: later.port });
+  const connected = await apps[1].waitForText(T.accepted(9), { from: second.end, timeout: 20000 });
+  assert.equal(apps[1].stdout.slice(second.end, connected.end), T.upgrading(9) + T.closed + T.connecting(later.port) + T.accepted(9));
+  apps[0].proc.kill('SIGINT');
+  assert.equal((await apps[0].waitExit(5000)).code, 0);
+  assert.ok(apps[0].stdout.endsWith('Beaconix stopped.\n'), apps[0].stdout);
+  for (const app of apps) assert.deepEqual([app.count('Connection refused'), app.count('Ctrl+C quits'), app.stderr], [1, 1, ''], app.stdout);
+  assert.deepEqual([apps[0].count('Connecting'), apps[2].count('Connecting'), apps[2].exit], [1, 1, null], 'tried again in silence');
+});
 
 // bench/soak.mjs repeats the close and the reset, and more ways of ending, a thousand times.
 test('version 9 host: upgrade, second connection in 4-byte units, then the start-up requests; LFS files read past Ctrl-Z; LFS closing, then resetting, the connection: reported, reconnected at once with version 9', opts, async (t) => {
@@ -79,7 +91,7 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
   assert.equal(fs.readFileSync(autoexec, 'latin1'), lfs);
 });
 
-const RUNNING = 'Beaconix is already running in this folder.\n';
+const RUNNING = 'Beaconix is already running in this folder.\nPress Enter to close.\n';
 
 test('a second copy in the same folder refuses, one in another folder connects, a killed copy frees the folder', { skip: SKIP, timeout: 240000 }, async (t) => {
   const ctx = await setup(t);

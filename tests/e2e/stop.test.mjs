@@ -42,10 +42,10 @@ for (const signal of ['SIGINT', 'SIGTERM']) {
   });
 }
 
-test('not connected: SIGHUP while waiting for Enter, at once; LFS gone: refusal reported once, the program keeps trying and reconnects when LFS is back; gone again, SIGINT between attempts, at once', opts, async (t) => {
+test('not connected: SIGHUP while waiting for LFS, at once; LFS gone: refusal reported once, the program keeps trying and reconnects when LFS is back; gone again, SIGINT between attempts, at once', opts, async (t) => {
   const waiting = await setup(t, { host: false });
   const first = waiting.startApp();
-  await first.waitForText(T.failed, { timeout: START_TIMEOUT });
+  await first.waitForText(T.waiting(waiting.port), { timeout: START_TIMEOUT });
   assert.ok((await stop(first, 'SIGHUP')) < 1500);
 
   const leave = { after: { type: 'IS_MSL' }, delay: 200, action: 'shutdown' };

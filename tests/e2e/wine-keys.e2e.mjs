@@ -8,12 +8,13 @@ import { test } from 'node:test';
 import { setup, sleep, startUpgraded } from './harness.mjs';
 import { lfsWindow, skip, tap, xdotool } from './wine-window.mjs';
 
-// One run: PageUp held while PageDown starts the Classic pattern (the o:3 flash
+// One run: an untagged nickname, where PageDown twice lights nothing and says why
+// once; PageUp held while PageDown starts the Classic pattern (the o:3 flash
 // must end with the horn), the pattern's rhythm, a [TOW] nickname adding
 // hazards that must go when a [COP] nickname changes the mode, then PageUp taps;
 // then Ctrl+C with the lights flashing and Wail sounding (under Wine, SIGINT
 // to the program raises CTRL_C_EVENT).
-test('flash follows the horn, TOW hazards end with TOW, PageUp taps cycle Wail and Yelp, Ctrl+C switches off', { skip, timeout: 180000 }, async (t) => {
+test('an untagged player is told once why PageDown does nothing, flash follows the horn, TOW hazards end with TOW, PageUp taps cycle Wail and Yelp, Ctrl+C switches off', { skip, timeout: 180000 }, async (t) => {
   const win = await lfsWindow(t);
   const ctx = await setup(t, {});
   // Running lights: the player's headlights are sidelights.
@@ -22,9 +23,23 @@ test('flash follows the horn, TOW hazards end with TOW, PageUp taps cycle Wail a
   const lcs = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCS' && (e.UVal & mask) === value;
   const lcl = (mask, value) => (e) => e.conn === conn && e.dir === 'recv' && e.subT === 'SMALL_LCL' && (e.UVal & mask) === value;
 
+  const npl = (PName) => ctx.host.control({ conn, send: { type: 'IS_NPL', PName, PType: 0, UCID: 0, PLID: 1 } });
+  const HINT = 'Race/Civilian: no siren or flashing lights (Auto, no [COP]-like tag in name). Tag it, or /o bnx cfg > Siren Mode > Emergency';
+  npl('Joe');
+  const civilian = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_MSL', Msg: /Race\/Civilian$/ });
+  await tap(win, 'Next', 60);
+  const hint = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_MSL', Msg: HINT }, { from: civilian.index, timeout: 5000 });
+  await sleep(300);
+  await tap(win, 'Next', 60);
+  await sleep(300);  // seen as a press before the mode changes
+  npl('[COP] Joe');
+  const emergency = await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_MSL', Msg: /Active siren mode/ }, { from: hint.index });
+  const civil = ctx.host.entries.slice(civilian.index, emergency.index);
+  assert.deepEqual([hint.fields.Sound, civil.filter((e) => e.dir === 'recv' && e.type === 'IS_MSL').length, civil.filter(lcl(0xc0000, 0xc0000)).length], [1, 2, 0]);
+
   xdotool('windowfocus', '--sync', win);
   xdotool('keydown', 'Prior');
-  const flashOn = await ctx.host.waitFor(lcs(0x40a, 0x40a), { timeout: 5000 });
+  const flashOn = await ctx.host.waitFor(lcs(0x40a, 0x40a), { from: emergency.index, timeout: 5000 });
   await sleep(150);
   await tap(win, 'Next', 100);
   const on = await ctx.host.waitFor({ conn, dir: 'recv', subT: 'SMALL_LCL', UVal: 0xc0004 }, { from: flashOn.index, timeout: 5000 });

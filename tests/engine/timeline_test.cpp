@@ -32,7 +32,7 @@ class RecordingHud : public HudOutput {
   }
 };
 
-struct Frame { std::uint32_t switches, lights; LightState light; SirenState siren; };
+struct Frame { std::uint32_t switches, lights; LightState light; SirenState siren; bool hint; };
 
 struct Ev { char op; int arg, ms, to; };  // h hold a key, i ignore input, m siren mode, l lights mode, x switch off
 constexpr Ev Hold(ControlFunction f, int ms, int to) { return {'h', f, ms, to}; }
@@ -67,7 +67,8 @@ class Timeline {
         engine.SwitchOff(switches, lights);
       else
         engine.LightsTick(word_, ignored_, switches, lights, kBase + now_ * kMilli);
-      frames.push_back({switches, lights, engine.light(), engine.sirenState()});
+      frames.push_back({switches, lights, engine.light(), engine.sirenState(), engine.modeHintDue()});
+      engine.ClearModeHint();  // as the connection does once it has sent the hint
     }
     return *this;
   }
@@ -94,9 +95,9 @@ inline Config WithOptions(std::initializer_list<int> options, std::uint32_t sire
 }
 
 enum Field { kHorn, kSiren, kTone, kHead, kInd, kFlash, kFront, kRear, kExtra, kFlashing, kEngaged, kOffByDT, kSaved,
-             kSwitches, kLights, kBlink, kCounter, kBar, kBars };
+             kSwitches, kLights, kBlink, kCounter, kBar, kBars, kHint };
 constexpr const char* kFieldNames[] = {"horn", "siren", "tone", "head", "ind", "flash", "front", "rear", "extra", "flashing",
-                                       "engaged", "offByDT", "saved", "switches", "lights", "blink", "counter", "bar", "bars"};
+                                       "engaged", "offByDT", "saved", "switches", "lights", "blink", "counter", "bar", "bars", "hint"};
 
 struct Check { int ms; Field field; std::int64_t value; int to = 0; };  // at `ms`, or every tick from `ms` to `to`
 
@@ -112,7 +113,7 @@ std::int64_t Read(Timeline& t, int ms, Field f) {
     if (at == ms && token[0] == 'B') bar = token[1] - '0', ++bars;
   const std::int64_t values[] = {l.horn, l.siren, fr.siren.tone, l.headlights, l.indicators, l.flash, l.frontFog,
                                  l.rearFog, l.extra, l.flashing, fr.siren.engaged, fr.siren.offByDoubleTap,
-                                 l.savedHeadlights, fr.switches, fr.lights, l.blinkCounter, l.patternCounter, bar, bars};
+                                 l.savedHeadlights, fr.switches, fr.lights, l.blinkCounter, l.patternCounter, bar, bars, fr.hint};
   return values[f];
 }
 
@@ -263,6 +264,12 @@ std::vector<Row> Rows() {
        {{650, kRear, 1}, {700, kRear, 0}, {700, kFront, 0}, {700, kInd, 0}, {700, kHead, 0}}},
       {"ModeSixStopsAndForbidsFlashingLights", {}, {Tap(Li, 0), SirenMode(300, 6), Tap(Li, 500)},
        {{290, kFlashing, 1}, {300, kFlashing, 0}, {300, kHead, 0}, {500, kFlashing, 0, 600}}},
+      // A key that does nothing in its mode asks for the hint once per engine; a hold is a plain horn.
+      {"DisabledKeysAskForTheHintOnce", WithOptions({}, 6), {Tap(Li, 0), Tap(Li, 500), Tap(S, 1000)},
+       {{0, kHint, 1}, {10, kHint, 0, 1500}}},
+      {"OnlyATowSirenTapAsksForTheHint", WithOptions({}, 6),
+       {Ignore(0, 100), Tap(Li, 50), SirenMode(200, 5), Tap(Li, 300), Hold(S, 500, 900), Tap(S, 1000)},
+       {{0, kHint, 0, 1040}, {1050, kHint, 1}}},
       {"KeyHeldWhileFocusReturnsGivesNoPress", {}, {Tap(Li, 0), Ignore(100, 500), Hold(fn::kFrontFog, 200, 700), Hold(fn::kFrontFog, 900, 950)},
        {{490, kHead, 3}, {500, kHead, 0}, {800, kFront, 0}, {900, kFront, 1}}},
       // HUD arrows: shown 49 ticks, hidden 51, also while input is ignored

@@ -65,7 +65,7 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     fake.https.body = c.answer;
     Config config;
     std::ostringstream out, err;
-    EXPECT_EQ(StartUp(config, withConsole, out, err), !c.stops) << c.answer;
+    EXPECT_EQ(StartUp(config, withConsole, out, err).has_value(), !c.stops) << c.answer;
     const std::string text = out.str();
     EXPECT_EQ(text.rfind("Windows 10 Pro?[2J 19045 x64\n\n   Beaconix v" + kV + " ", 0), 0u) << text;
     EXPECT_NE(text.find(" (" + std::string(WebSite()) + ")\n"), text.npos) << "the banner names the site the pages are on";
