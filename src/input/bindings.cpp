@@ -1,22 +1,30 @@
 #include "input/bindings.hpp"
 
-#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "input/keys.hpp"
 
 namespace bnx::input {
 namespace {
 
-template <typename T>
-void AppendMissing(std::vector<T>& target, const std::vector<T>& source) {
-  for (const T& item : source)
-    if (std::find(target.begin(), target.end(), item) == target.end()) target.push_back(item);
-}
+// One record's inputs seen so far, so that a file of many thousand lines
+// merges in one pass: keys and buttons by value, hats as index * 2^32 + degrees.
+struct Seen {
+  std::unordered_set<std::uint32_t> keys, buttons;
+  std::unordered_set<std::uint64_t> povs;
+};
 
-void MergeInto(Binding& target, const Binding& source) {
-  AppendMissing(target.keys, source.keys);
-  AppendMissing(target.buttons, source.buttons);
-  AppendMissing(target.povs, source.povs);
+void MergeInto(Binding& target, Seen& seen, const Binding& source) {
+  for (std::uint32_t code : source.keys)
+    if (seen.keys.insert(code).second) target.keys.push_back(code);
+  for (std::uint32_t index : source.buttons)
+    if (seen.buttons.insert(index).second) target.buttons.push_back(index);
+  for (const PovInput& pov : source.povs)
+    if (seen.povs.insert(std::uint64_t{pov.index} << 32 | pov.degrees).second) target.povs.push_back(pov);
 }
 
 bool RecordActive(const ControllerList& controllers, const Binding& record,
@@ -54,23 +62,24 @@ std::uint32_t ReadControlWord(const ControllerList& controllers, const BindingLi
 
 BindingList MergeBindings(const BindingList& list) {
   BindingList merged;
+  std::vector<Seen> seen;
+  // (function, device) to its record in `merged`.
+  std::unordered_map<std::string, std::size_t> index;
+  std::string key;
   for (const Binding& record : list) {
     if (record.function == fn::kNone) continue;
-    bool found = false;
-    for (Binding& target : merged) {
-      if (target.function == record.function && target.deviceGuid == record.deviceGuid) {
-        MergeInto(target, record);
-        found = true;
-      }
-    }
-    if (!found) {
+    key.assign(1, static_cast<char>(record.function));
+    key += record.deviceGuid;
+    const auto [at, added] = index.try_emplace(key, merged.size());
+    if (added) {
       // Start from the device fields only, so repeats inside one record go too.
       Binding& target = merged.emplace_back();
       target.deviceGuid = record.deviceGuid;
       target.deviceName = record.deviceName;
       target.function = record.function;
-      MergeInto(target, record);
+      seen.emplace_back();
     }
+    MergeInto(merged[at->second], seen[at->second], record);
   }
   return merged;
 }
