@@ -55,8 +55,14 @@ Config ISApp::Settings() const {
 }
 
 void ISApp::FinishUi(ui::Outbox& sends) {
-  // A Save the player made is written even when LFS has gone meanwhile and
-  // the click's buttons cannot be sent; the send's error is reported after.
+  // A Save the player made is written first: LFS may have gone meanwhile, or
+  // stopped reading, and the click's buttons cannot be sent; the send's error
+  // is reported after.
+  if (pendingSave_) {
+    const Config snapshot = std::move(*pendingSave_);
+    pendingSave_.reset();
+    config::SaveConfig(snapshot, snapshot.fileName, err_);
+  }
   std::exception_ptr sendError;
   try {
     sends.SendTo(link_);
@@ -65,11 +71,6 @@ void ISApp::FinishUi(ui::Outbox& sends) {
   }
   uiSendsPending_.store(false);
   const bool refresh = std::exchange(refreshPending_, false);
-  if (pendingSave_) {
-    const Config snapshot = std::move(*pendingSave_);
-    pendingSave_.reset();
-    config::SaveConfig(snapshot, snapshot.fileName, err_);
-  }
   if (sendError) std::rethrow_exception(sendError);
   if (refresh) RescanControllers();
 }
