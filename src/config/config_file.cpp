@@ -152,7 +152,7 @@ std::uint32_t Value(std::string_view s, std::uint32_t limit, const char* unknown
 // A line that cannot be read exactly as written costs that line only: it is
 // reported, and the rest of the file still loads. So is a line that sets
 // again what an earlier one set otherwise; the later one counts.
-void HandleLine(std::string_view s, int line, ReadState& st, Config& cfg, BindingList& read,
+void HandleLine(std::string_view s, int line, ReadState& st, Config& cfg, input::BindingMerger& read,
                 std::ostream& err) {
   if (s.empty()) return;
   if (s.size() < 3 || s[1] != ':') NotASetting(s);
@@ -209,7 +209,7 @@ void HandleLine(std::string_view s, int line, ReadState& st, Config& cfg, Bindin
   }
   Binding binding = ParseBindingLine(s);
   if (binding.function == fn::kNone) throw std::runtime_error("not a binding: " + Shown(s));
-  read.push_back(std::move(binding));
+  read.Add(binding);
 }
 
 // A new, empty folder next to `file`, for the file's next contents. Making a
@@ -291,7 +291,7 @@ namespace {
 
 ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
   ReadState st;
-  BindingList read;
+  input::BindingMerger read;
   std::string raw;
   bool tooLong = false;
   int number = 0;
@@ -316,7 +316,7 @@ ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
     Report(err, st, number + 1, "the file could not be read");
     st.failed = true;
   }
-  cfg.bindings = input::MergeBindings(read);
+  cfg.bindings = read.Take();
   if (st.sirenOrLights && cfg.sirenBehaviour >= 5) cfg.sirenBehaviour = 0;
   if (!st.activeMode) cfg.activeSirenMode = cfg.sirenBehaviour;
   if (!st.category) cfg.modeCategory = 0;

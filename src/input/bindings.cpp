@@ -1,31 +1,11 @@
 #include "input/bindings.hpp"
 
-#include <cstddef>
-#include <string>
-#include <unordered_map>
-#include <unordered_set>
-#include <vector>
+#include <utility>
 
 #include "input/keys.hpp"
 
 namespace bnx::input {
 namespace {
-
-// One record's inputs seen so far, so that a file of many thousand lines
-// merges in one pass: keys and buttons by value, hats as index * 2^32 + degrees.
-struct Seen {
-  std::unordered_set<std::uint32_t> keys, buttons;
-  std::unordered_set<std::uint64_t> povs;
-};
-
-void MergeInto(Binding& target, Seen& seen, const Binding& source) {
-  for (std::uint32_t code : source.keys)
-    if (seen.keys.insert(code).second) target.keys.push_back(code);
-  for (std::uint32_t index : source.buttons)
-    if (seen.buttons.insert(index).second) target.buttons.push_back(index);
-  for (const PovInput& pov : source.povs)
-    if (seen.povs.insert(std::uint64_t{pov.index} << 32 | pov.degrees).second) target.povs.push_back(pov);
-}
 
 bool RecordActive(const ControllerList& controllers, const Binding& record,
                   platform::Keyboard& keyboard) {
@@ -60,28 +40,39 @@ std::uint32_t ReadControlWord(const ControllerList& controllers, const BindingLi
   return word;
 }
 
-BindingList MergeBindings(const BindingList& list) {
-  BindingList merged;
-  std::vector<Seen> seen;
-  // (function, device) to its record in `merged`.
-  std::unordered_map<std::string, std::size_t> index;
-  std::string key;
-  for (const Binding& record : list) {
-    if (record.function == fn::kNone) continue;
-    key.assign(1, static_cast<char>(record.function));
-    key += record.deviceGuid;
-    const auto [at, added] = index.try_emplace(key, merged.size());
-    if (added) {
-      // Start from the device fields only, so repeats inside one record go too.
-      Binding& target = merged.emplace_back();
-      target.deviceGuid = record.deviceGuid;
-      target.deviceName = record.deviceName;
-      target.function = record.function;
-      seen.emplace_back();
-    }
-    MergeInto(merged[at->second], seen[at->second], record);
+void BindingMerger::Add(const Binding& record) {
+  if (record.function == fn::kNone) return;
+  key_.assign(1, static_cast<char>(record.function));
+  key_ += record.deviceGuid;
+  const auto [at, added] = index_.try_emplace(key_, merged_.size());
+  if (added) {
+    // Start from the device fields only, so repeats inside one record go too.
+    Binding& target = merged_.emplace_back();
+    target.deviceGuid = record.deviceGuid;
+    target.deviceName = record.deviceName;
+    target.function = record.function;
+    seen_.emplace_back();
   }
-  return merged;
+  Binding& target = merged_[at->second];
+  Seen& seen = seen_[at->second];
+  for (std::uint32_t code : record.keys)
+    if (seen.keys.insert(code).second) target.keys.push_back(code);
+  for (std::uint32_t index : record.buttons)
+    if (seen.buttons.insert(index).second) target.buttons.push_back(index);
+  for (const PovInput& pov : record.povs)
+    if (seen.povs.insert(std::uint64_t{pov.index} << 32 | pov.degrees).second) target.povs.push_back(pov);
+}
+
+BindingList BindingMerger::Take() {
+  index_.clear();
+  seen_.clear();
+  return std::exchange(merged_, {});
+}
+
+BindingList MergeBindings(const BindingList& list) {
+  BindingMerger merger;
+  for (const Binding& record : list) merger.Add(record);
+  return merger.Take();
 }
 
 BindingList SplitBindings(const BindingList& list, ControlFunction function) {
