@@ -105,7 +105,8 @@ void ISApp::ReportAndStop(std::exception_ptr error, const char* where) {
       out_ << "Connection refused.\n" << std::flush;
     } else if (ec == asio::error::connection_aborted) {
       out_ << "Connection aborted by this machine.\n" << std::flush;
-    } else if (ec == asio::error::connection_reset) {
+    } else if (ec == asio::error::connection_reset || ec == asio::error::broken_pipe) {
+      // A send after LFS has gone: Windows says reset, Linux sometimes broken pipe.
       out_ << "Connection forcibly closed by LFS.\n" << std::flush;
     } else {
       err_ << insim::DescribeSystemError(ec) << "\n" << std::flush;

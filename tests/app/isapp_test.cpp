@@ -115,6 +115,27 @@ TEST_F(ISAppTest, AFailedTickClosesInSimAndEndsTheReceiveThreadQuietly) {
   EXPECT_EQ(err_.str(), "");
 }
 
+// How LFS going away reads, whichever way the system reports it.
+TEST_F(ISAppTest, ALostConnectionReadsTheSameOnEverySystem) {
+  struct Failing : insim::InSimLink::Stream {
+    std::size_t ReadSome(std::uint8_t*, std::size_t) override { throw std::system_error(error); }
+    void Write(const std::uint8_t*, std::size_t) override {}
+    std::error_code error;
+  } stream;
+  const std::pair<std::error_code, const char*> cases[] = {
+      {asio::error::eof, "LFS Connection Closed. Please check LFS for error messages.\n"},
+      {asio::error::connection_reset, "Connection forcibly closed by LFS.\n"},
+      {asio::error::broken_pipe, "Connection forcibly closed by LFS.\n"}};
+  for (const auto& [error, said] : cases) {
+    ISApp app(config_, platform_, out_, err_);
+    stream.error = error;
+    app.link().UseStream(&stream);
+    out_.str("");
+    app.ReceiveLoop();
+    EXPECT_EQ(out_.str() + err_.str(), said);
+  }
+}
+
 // LFS gone just as the player clicks Save: the click's buttons cannot be sent
 // (this ISApp never connected, so every send fails), yet the file is written.
 class SaveThenDrop : public test::TempFolder {};
