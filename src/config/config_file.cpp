@@ -378,9 +378,10 @@ bool WriteWhole(const fs::path& path, std::ios::openmode mode, const detail::Buf
   return !file.fail();
 }
 
-// Text mode: CR LF on Windows, as the file has always been written.
-bool WriteText(const fs::path& path, const std::string& text, const detail::BufferWrap& wrap) {
-  return WriteWhole(path, {}, wrap, [&](std::ostream& os) {
+// Text mode by default: CR LF on Windows, as the file has always been written.
+bool WriteText(const fs::path& path, const std::string& text, const detail::BufferWrap& wrap,
+               std::ios::openmode mode = {}) {
+  return WriteWhole(path, mode, wrap, [&](std::ostream& os) {
     os.write(text.data(), static_cast<std::streamsize>(text.size()));
     return true;
   });
@@ -496,7 +497,8 @@ int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& 
       std::string old;
       if (!ReadWhole(target, old)) return fail("the file could not be read; it was left as it was");
       if (WriteText(target, text.str(), wrap)) return 0;
-      return fail(WriteText(target, old, {})
+      // Byte for byte: in text mode Windows would put a CR before every CR LF.
+      return fail(WriteText(target, old, {}, std::ios::binary)
                       ? "the file could not be written completely; the old one is kept"
                       : "the file could not be written completely, nor its old text put back");
     }
