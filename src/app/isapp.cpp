@@ -56,16 +56,9 @@ Config ISApp::Settings() const {
 }
 
 void ISApp::FinishUi(ui::Outbox& sends) {
-  // A Save the player made is written even when LFS has gone meanwhile and
-  // the click's buttons cannot be sent; the send's error is reported after.
-  std::exception_ptr sendError;
-  try {
-    sends.SendTo(link_);
-  } catch (...) {
-    sendError = std::current_exception();
-  }
-  uiSendsPending_.store(false);
-  const bool refresh = std::exchange(refreshPending_, false);
+  // A Save the player made is written first: LFS may have gone meanwhile, or
+  // stopped reading, and the click's buttons cannot be sent; the send's error
+  // is reported after.
   if (pendingSave_) {
     const Config snapshot = std::move(*pendingSave_);
     pendingSave_.reset();
@@ -74,6 +67,14 @@ void ISApp::FinishUi(ui::Outbox& sends) {
       active_.fileState = FileState::kSaved;
     }
   }
+  std::exception_ptr sendError;
+  try {
+    sends.SendTo(link_);
+  } catch (...) {
+    sendError = std::current_exception();
+  }
+  uiSendsPending_.store(false);
+  const bool refresh = std::exchange(refreshPending_, false);
   if (sendError) std::rethrow_exception(sendError);
   if (refresh) RescanControllers();
 }
@@ -108,7 +109,8 @@ void ISApp::ReportAndStop(std::exception_ptr error, const char* where) {
       out_ << "Connection refused.\n" << std::flush;
     } else if (ec == asio::error::connection_aborted) {
       out_ << "Connection aborted by this machine.\n" << std::flush;
-    } else if (ec == asio::error::connection_reset) {
+    } else if (ec == asio::error::connection_reset || ec == asio::error::broken_pipe) {
+      // A send after LFS has gone: Windows says reset, Linux sometimes broken pipe.
       out_ << "Connection forcibly closed by LFS.\n" << std::flush;
     } else {
       err_ << insim::DescribeSystemError(ec) << "\n" << std::flush;

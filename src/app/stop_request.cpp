@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/isapp.hpp"
+#include "config/config_file.hpp"
 
 namespace bnx {
 
@@ -11,6 +12,10 @@ namespace {
 // However the stop goes, the program is gone by then: Windows ends a closing
 // console's process about 5 s after the close.
 constexpr auto kStopBound = std::chrono::seconds(2);
+// A Save being written is a local file, and what the player asked for: it is
+// given until shortly before Windows would end the process.
+constexpr auto kSaveBound = std::chrono::seconds(4);
+constexpr auto kSavePoll = std::chrono::milliseconds(20);
 }  // namespace
 
 StopRequest::StopRequest(platform::StopSignals& signals, std::ostream& out)
@@ -82,9 +87,12 @@ void StopRequest::SayStopped() {
 void StopRequest::Run() {
   std::unique_lock lock(mutex_);
   wake_.wait(lock, [this] { return requested_ || ending_; });
-  const auto deadline = std::chrono::steady_clock::now() + kStopBound;
-  wake_.wait_until(lock, deadline, [this] { return ending_ || (!app_ && !sleeping_); });
+  const auto requestedAt = std::chrono::steady_clock::now();
+  wake_.wait_until(lock, requestedAt + kStopBound, [this] { return ending_ || (!app_ && !sleeping_); });
+  while (!ending_ && config::SavesUnderway() > 0 && std::chrono::steady_clock::now() < requestedAt + kSaveBound)
+    wake_.wait_for(lock, kSavePoll);
   if (ending_) return;
+  if (config::SavesUnderway() > 0) out_ << "The last Save was not written." << std::endl;
   // In a wait that nothing cuts short, or a stop that did not finish in time
   // (a send that LFS never takes): nothing is left to do but to go.
   SayStopped();

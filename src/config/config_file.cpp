@@ -2,6 +2,8 @@
 
 #include "config/line_reader.hpp"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include "input/bindings.hpp"
 #include "input/functions.hpp"
 #include "input/keys.hpp"
+#include "platform/files.hpp"
 
 namespace bnx::config {
 namespace {
@@ -25,8 +28,9 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kBlank = " \t\n\v\f\r";
 
+// CR alone ends a line too: a file from an old Mac editor is lines, not one.
 bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
-  return ReadBoundedLine(in, line, kMaxLineLength, tooLong);
+  return ReadBoundedLine(in, line, kMaxLineLength, tooLong, nullptr, true);
 }
 
 std::string_view Trim(std::string_view s) {
@@ -103,13 +107,18 @@ bool Device(Cursor& c, std::string_view& guid, std::string_view& name) {
   return c.Lit(":");
 }
 
+// Each setting a line can set: v, m, M, l, c, then options 0 to 9.
+enum Slot { kVersion, kSirenBehaviour, kActiveMode, kLights, kCategory, kOption0, kSlots = kOption0 + opt::kCount };
+
 struct ReadState {
   int version = 0;
   bool failed = false;
   bool sirenOrLights = false;
   bool activeMode = false;
   bool category = false;
-  int problems = 0;  // lines reported and skipped
+  int problems = 0;  // lines reported
+  // The line that last set each setting (0: none yet), and its value there.
+  std::array<std::pair<int, std::uint32_t>, kSlots> setBy{};
 };
 
 void Report(std::ostream& err, ReadState& st, int line, const char* message) {
@@ -117,79 +126,90 @@ void Report(std::ostream& err, ReadState& st, int line, const char* message) {
   err << "Error reading config at line: " << line << ": " << insim::ConsoleText(message) << std::endl;
 }
 
+// A line as a message may quote it: short, and without the bytes (a NUL, say)
+// that would cut the message or upset the console.
 std::string Shown(std::string_view s) {
   constexpr std::size_t kShown = 60;
-  return std::string(s.substr(0, kShown)) + (s.size() > kShown ? "..." : "");
+  return insim::ConsoleText(s.substr(0, kShown)) + (s.size() > kShown ? "..." : "");
 }
 
-// A line that cannot be read costs that line only: it is reported and the
-// rest of the file still loads.
-void HandleLine(std::string_view s, ReadState& st, Config& cfg, BindingList& read) {
+[[noreturn]] void NotASetting(std::string_view s) { throw std::runtime_error("not a setting: " + Shown(s)); }
+
+// The value of "m:", "M:", "l:" and "c:": one digit below `limit`. A longer
+// number is as unknown as a digit out of range; anything after it makes the
+// line something else.
+std::uint32_t Value(std::string_view s, std::uint32_t limit, const char* unknown) {
+  const std::string_view v = s.substr(2);
+  const bool number = std::all_of(v.begin(), v.end(), IsDigit);
+  if (v.size() == 1 || !number) {
+    if (v.size() != 1) NotASetting(s);
+    const std::uint32_t d = Digit(v[0]);
+    if (d < limit) return d;
+  }
+  throw std::runtime_error(unknown + Shown(v));
+}
+
+// A line that cannot be read exactly as written costs that line only: it is
+// reported, and the rest of the file still loads. So is a line that sets
+// again what an earlier one set otherwise; the later one counts.
+void HandleLine(std::string_view s, int line, ReadState& st, Config& cfg, input::BindingMerger& read,
+                std::ostream& err) {
   if (s.empty()) return;
-  if (s.size() < 3 || s[1] != ':') throw std::runtime_error("not a setting: " + Shown(s));
-  if (s.size() == 3) {
-    switch (s[0]) {
-      case 'v':
-        st.version = static_cast<int>(Digit(s[2]));
-        return;
-      case 'm': {
-        const std::uint32_t v = Digit(s[2]);
-        if (v >= 8) throw std::runtime_error("Unknown Siren Mode: " + std::to_string(v));
-        cfg.sirenBehaviour = v;
-        st.sirenOrLights = true;
-        return;
-      }
-      case 'M': {
-        const std::uint32_t v = Digit(s[2]);
-        if (v >= 8) throw std::runtime_error("Unknown Siren Mode: " + std::to_string(v));
-        cfg.activeSirenMode = v;
-        st.activeMode = true;
-        return;
-      }
-      case 'l': {
-        const std::uint32_t v = Digit(s[2]);
-        if (v >= 4) throw std::runtime_error("Unknown Lights Mode: " + std::to_string(v));
-        cfg.lightsMode = v;
-        st.sirenOrLights = true;
-        return;
-      }
-      case 'c': {
-        const std::uint32_t v = Digit(s[2]);
-        if (v >= 4) throw std::runtime_error("Unknown Mode Category: " + std::to_string(v));
-        cfg.modeCategory = v;
-        st.category = true;
-        return;
-      }
-      case 'o':
-        // The old form only ever held options 0 to 7.
-        if (s[2] < '0' || s[2] > '7') throw std::runtime_error("Unknown option: " + std::string(s));
-        cfg.options[static_cast<std::size_t>(s[2] - '0')] = true;
-        return;
-      default:
-        break;
+  if (s.size() < 3 || s[1] != ':') NotASetting(s);
+  auto set = [&](int slot, std::uint32_t value) {
+    auto& [earlier, was] = st.setBy[static_cast<std::size_t>(slot)];
+    if (earlier != 0 && was != value)
+      Report(err, st, line, (Shown(s) + " overrides line " + std::to_string(earlier)).c_str());
+    earlier = line;
+    was = value;
+  };
+  switch (s[0]) {
+    case 'v':
+      if (s.size() != 3) NotASetting(s);
+      st.version = static_cast<int>(Digit(s[2]));
+      set(kVersion, static_cast<std::uint32_t>(st.version));
+      return;
+    case 'm':
+      cfg.sirenBehaviour = Value(s, 8, "Unknown Siren Mode: ");
+      set(kSirenBehaviour, cfg.sirenBehaviour);
+      st.sirenOrLights = true;
+      return;
+    case 'M':
+      cfg.activeSirenMode = Value(s, 8, "Unknown Siren Mode: ");
+      set(kActiveMode, cfg.activeSirenMode);
+      st.activeMode = true;
+      return;
+    case 'l':
+      cfg.lightsMode = Value(s, 4, "Unknown Lights Mode: ");
+      set(kLights, cfg.lightsMode);
+      st.sirenOrLights = true;
+      return;
+    case 'c':
+      cfg.modeCategory = Value(s, 4, "Unknown Mode Category: ");
+      set(kCategory, cfg.modeCategory);
+      st.category = true;
+      return;
+    case 'o': {
+      // "o:N" (the old form, options 0 to 7 only, on) or "o:N:0" / "o:N:1".
+      const bool old = s.size() == 3 && s[2] >= '0' && s[2] <= '7';
+      const bool current = s.size() == 5 && IsDigit(s[2]) && s[3] == ':' && (s[4] == '0' || s[4] == '1');
+      if (!old && !current) throw std::runtime_error("Unknown option: " + Shown(s));
+      if (current && st.version < 1) throw std::runtime_error("option before the v:1 line: " + Shown(s));
+      const int n = s[2] - '0';
+      cfg.options[static_cast<std::size_t>(n)] = old || s[4] == '1';
+      set(kOption0 + n, cfg.options[static_cast<std::size_t>(n)]);
+      return;
     }
-  } else if (st.version >= 1 && s.size() >= 5 && s[0] == 'o') {
-    if (!IsDigit(s[2])) throw std::runtime_error("Unknown option: " + std::string(s));
-    cfg.options[static_cast<std::size_t>(s[2] - '0')] = s[4] == '1';
-    return;
+    case 'k':
+    case 'b':
+    case 'p':
+      break;
+    default:
+      NotASetting(s);
   }
   Binding binding = ParseBindingLine(s);
-  // Other lines of a setting's shape are dropped without a word, as always.
-  if (binding.function == fn::kNone && (s[0] == 'k' || s[0] == 'b' || s[0] == 'p'))
-    throw std::runtime_error("not a binding: " + Shown(s));
-  read.push_back(std::move(binding));
-}
-
-// The file a chain of symbolic links ends at, so that a save replaces the
-// target and keeps the link. A loop gives up after a while and saves there.
-fs::path ThroughLinks(fs::path p) {
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
-    const fs::path next = fs::read_symlink(p, ec);
-    if (ec) break;
-    p = next.is_absolute() ? next : p.parent_path() / next;
-  }
-  return p;
+  if (binding.function == fn::kNone) throw std::runtime_error("not a binding: " + Shown(s));
+  read.Add(binding);
 }
 
 // A new, empty folder next to `file`, for the file's next contents. Making a
@@ -271,7 +291,7 @@ namespace {
 
 ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
   ReadState st;
-  BindingList read;
+  input::BindingMerger read;
   std::string raw;
   bool tooLong = false;
   int number = 0;
@@ -284,7 +304,7 @@ ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
       continue;
     }
     try {
-      HandleLine(Trim(raw), st, cfg, read);
+      HandleLine(Trim(raw), number, st, cfg, read, err);
     } catch (const std::exception& e) {
       Report(err, st, number, e.what());
     } catch (...) {
@@ -296,7 +316,7 @@ ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
     Report(err, st, number + 1, "the file could not be read");
     st.failed = true;
   }
-  cfg.bindings = input::MergeBindings(read);
+  cfg.bindings = read.Take();
   if (st.sirenOrLights && cfg.sirenBehaviour >= 5) cfg.sirenBehaviour = 0;
   if (!st.activeMode) cfg.activeSirenMode = cfg.sirenBehaviour;
   if (!st.category) cfg.modeCategory = 0;
@@ -332,20 +352,39 @@ void WriteConfig(const Config& cfg, std::ostream& os) {
 
 namespace {
 
-// Writes `text` over `path` (text mode: CR LF on Windows, as the file has
-// always been written) and flushes it; false when any of it failed.
-bool WriteWhole(const fs::path& path, const std::string& text, const detail::BufferWrap& wrap) {
-  std::ofstream file(path, std::ios::out | std::ios::trunc);
+std::atomic<int> savesUnderway{0};
+
+struct SaveUnderway {
+  SaveUnderway() { ++savesUnderway; }
+  ~SaveUnderway() { --savesUnderway; }
+  SaveUnderway(const SaveUnderway&) = delete;
+  SaveUnderway& operator=(const SaveUnderway&) = delete;
+};
+
+// Writes what `fill` puts out over `path` and flushes it; false when any of it
+// failed.
+template <typename Fill>
+bool WriteWhole(const fs::path& path, std::ios::openmode mode, const detail::BufferWrap& wrap, Fill fill) {
+  std::ofstream file(path, mode | std::ios::out | std::ios::trunc);
   if (!file.is_open()) return false;
   {
     const std::unique_ptr<std::streambuf> wrapped = wrap ? wrap(*file.rdbuf()) : nullptr;
     std::ostream os(wrapped ? wrapped.get() : file.rdbuf());
-    os.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!fill(os)) return false;
     os.flush();
     if (!os) return false;
   }
   file.close();
   return !file.fail();
+}
+
+// Text mode by default: CR LF on Windows, as the file has always been written.
+bool WriteText(const fs::path& path, const std::string& text, const detail::BufferWrap& wrap,
+               std::ios::openmode mode = {}) {
+  return WriteWhole(path, mode, wrap, [&](std::ostream& os) {
+    os.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return true;
+  });
 }
 
 bool ReadWhole(const fs::path& path, std::string& text) {
@@ -364,39 +403,58 @@ bool Writable(const fs::path& file) {
   return probe.is_open();
 }
 
-// Where the file is kept before a save replaces it: the first free of
-// ".bak", ".bak2" to ".bak9"; when all are taken, ".bak9" again (`replacing`).
+// Whether a file has lines this version does not read exactly (a player's
+// comment, a setting it does not know), or did not load at all: then it is
+// kept whole beside itself before its first save replaces it.
+bool NeedsKeeping(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::error_code ec;
+  if (!in.is_open() || fs::file_size(file, ec) == 0) return false;
+  Config scratch;
+  std::ostringstream quiet;
+  const ReadState st = Read(scratch, in, quiet);
+  return st.problems != 0 || st.failed;
+}
+
+// Anything under the name counts, a link to nothing too.
+bool Taken(const fs::path& p) {
+  std::error_code ec;
+  return fs::symlink_status(p, ec).type() != fs::file_type::not_found;
+}
+
+// Where the file is kept: the first free of ".bak", ".bak2" to ".bak9"; when
+// all are taken, ".bak9" again (`replacing`).
 fs::path KeptCopyPath(const fs::path& file, bool& replacing) {
   fs::path p;
   for (int n = 1; n <= 9; ++n) {
     p = file;
     p += n == 1 ? std::string(".bak") : ".bak" + std::to_string(n);
-    std::error_code ec;
-    if (!fs::exists(p, ec) && !ec) return p;
+    if (!Taken(p)) return p;
   }
   replacing = true;
   return p;
 }
 
-// A file with lines this version cannot read (a player's comment, a setting
-// it does not know), or that did not load at all, is kept whole beside
-// itself before its first save replaces it. False (reported) when it needed
-// keeping and could not be kept: the save must then leave it alone.
-bool KeepUnreadable(const fs::path& file, std::ostream& err, std::string& why) {
+// Copies `file` whole into the save's own folder `dir` and then moves the copy
+// to its name in one step, so that a copy cut short (a full disk) never lies
+// under that name. False (with `why`) when it could not be kept: the save must
+// then leave the file alone.
+bool KeepCopy(const fs::path& file, const fs::path& dir, std::ostream& err, const detail::BufferWrap& wrap,
+              std::string& why) {
+  const fs::path kept = dir / "kept";
   std::ifstream in(file, std::ios::binary);
-  std::error_code ec;
-  if (!in.is_open() || fs::file_size(file, ec) == 0) return true;
-  Config scratch;
-  std::ostringstream quiet;
-  const ReadState st = Read(scratch, in, quiet);
-  if (st.problems == 0 && !st.failed) return true;
-  in.close();
+  const bool copied = in.is_open() && WriteWhole(kept, std::ios::binary, wrap, [&](std::ostream& os) {
+    char block[16384];
+    while (in.read(block, sizeof block) || in.gcount() > 0) os.write(block, in.gcount());
+    return !in.bad();
+  });
   bool replacing = false;
   const fs::path copy = KeptCopyPath(file, replacing);
-  fs::copy_file(file, copy, replacing ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
-  if (ec) {
-    why = "it has lines that could not be read, and no copy of it could be kept as " +
-          copy.string() + ": " + ec.message() + "; it was left as it was";
+  std::error_code ec;
+  if (copied) fs::rename(kept, copy, ec);
+  if (!copied || ec) {
+    why = "it has lines that could not be read, and no copy of it could be kept as " + copy.string() +
+          (ec ? ": " + ec.message() : std::string()) + "; it was left as it was";
     return false;
   }
   err << file.string() << " had lines that could not be read: the old file is kept as "
@@ -410,7 +468,8 @@ namespace detail {
 
 int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err,
                       const BufferWrap& wrap) {
-  const fs::path target = ThroughLinks(fs::path(path));
+  const SaveUnderway underway;
+  const fs::path target = platform::FileBehindLinks(fs::path(path));
   fs::path dir;
   auto fail = [&](const std::string& why) {
     std::error_code ignored;
@@ -422,25 +481,30 @@ int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& 
     std::error_code ec;
     const bool exists = fs::exists(target, ec);
     if (exists && !Writable(target)) return fail("the file is read-only; it was left as it was");
-    std::string why;
-    if (exists && !KeepUnreadable(target, err, why)) return fail(why);
+    const bool keep = exists && NeedsKeeping(target);
     std::ostringstream text;
     WriteConfig(cfg, text);
 
     dir = PrivateFolderBeside(target, ec);
     if (dir.empty()) {
+      if (keep)
+        return fail("it has lines that could not be read, and no copy of it could be kept beside it: " +
+                    ec.message() + "; it was left as it was");
       if (!exists || (ec != std::errc::permission_denied && ec != std::errc::operation_not_permitted))
         return fail("cannot create a temporary file beside " + target.string() + ": " + ec.message());
       // A folder the player may not write to, with the file made writable
       // (a shared install): write in place, and never leave a cut file.
       std::string old;
       if (!ReadWhole(target, old)) return fail("the file could not be read; it was left as it was");
-      if (WriteWhole(target, text.str(), wrap)) return 0;
-      return fail(WriteWhole(target, old, {})
+      if (WriteText(target, text.str(), wrap)) return 0;
+      // Byte for byte: in text mode Windows would put a CR before every CR LF.
+      return fail(WriteText(target, old, {}, std::ios::binary)
                       ? "the file could not be written completely; the old one is kept"
                       : "the file could not be written completely, nor its old text put back");
     }
-    if (!WriteWhole(dir / target.filename(), text.str(), wrap))
+    std::string why;
+    if (keep && !KeepCopy(target, dir, err, wrap, why)) return fail(why);
+    if (!WriteText(dir / target.filename(), text.str(), wrap))
       return fail("the file could not be written completely; the old one is kept");
     // Replaces the old file in one step (on Windows too: MoveFileEx with
     // MOVEFILE_REPLACE_EXISTING underneath).
@@ -456,6 +520,8 @@ int SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& 
 }
 
 }  // namespace detail
+
+int SavesUnderway() { return savesUnderway.load(); }
 
 int SaveConfig(const Config& cfg, const std::string& path, std::ostream& err) {
   return detail::SaveConfigThrough(cfg, path, err, {});

@@ -26,9 +26,13 @@ int ReadConfig(Config& cfg, std::istream& in, std::ostream& err);
 
 // Writes the file beside itself first, in a temporary folder of its own, and
 // then puts it in place, so an interrupted save leaves the old file. A path
-// that is a symbolic link saves to the link's target and keeps the link. 0 when
-// written; 1 (reported on `err`) when it could not be.
+// that is a symbolic link saves to the link's target and keeps the link. A
+// file with lines that did not load exactly is first kept as ".bak" (".bak2"
+// to ".bak9" when taken). 0 when written; 1 (reported on `err`) when it could
+// not be.
 int SaveConfig(const Config& cfg, const std::string& path, std::ostream& err);
+// Saves being written now, by any thread: a stop lets them finish.
+int SavesUnderway();
 // The file's lines, in order.
 void WriteConfig(const Config& cfg, std::ostream& os);
 

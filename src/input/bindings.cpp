@@ -1,23 +1,11 @@
 #include "input/bindings.hpp"
 
-#include <algorithm>
+#include <utility>
 
 #include "input/keys.hpp"
 
 namespace bnx::input {
 namespace {
-
-template <typename T>
-void AppendMissing(std::vector<T>& target, const std::vector<T>& source) {
-  for (const T& item : source)
-    if (std::find(target.begin(), target.end(), item) == target.end()) target.push_back(item);
-}
-
-void MergeInto(Binding& target, const Binding& source) {
-  AppendMissing(target.keys, source.keys);
-  AppendMissing(target.buttons, source.buttons);
-  AppendMissing(target.povs, source.povs);
-}
 
 bool RecordActive(const ControllerList& controllers, const Binding& record,
                   platform::Keyboard& keyboard) {
@@ -52,27 +40,39 @@ std::uint32_t ReadControlWord(const ControllerList& controllers, const BindingLi
   return word;
 }
 
-BindingList MergeBindings(const BindingList& list) {
-  BindingList merged;
-  for (const Binding& record : list) {
-    if (record.function == fn::kNone) continue;
-    bool found = false;
-    for (Binding& target : merged) {
-      if (target.function == record.function && target.deviceGuid == record.deviceGuid) {
-        MergeInto(target, record);
-        found = true;
-      }
-    }
-    if (!found) {
-      // Start from the device fields only, so repeats inside one record go too.
-      Binding& target = merged.emplace_back();
-      target.deviceGuid = record.deviceGuid;
-      target.deviceName = record.deviceName;
-      target.function = record.function;
-      MergeInto(target, record);
-    }
+void BindingMerger::Add(const Binding& record) {
+  if (record.function == fn::kNone) return;
+  key_.assign(1, static_cast<char>(record.function));
+  key_ += record.deviceGuid;
+  const auto [at, added] = index_.try_emplace(key_, merged_.size());
+  if (added) {
+    // Start from the device fields only, so repeats inside one record go too.
+    Binding& target = merged_.emplace_back();
+    target.deviceGuid = record.deviceGuid;
+    target.deviceName = record.deviceName;
+    target.function = record.function;
+    seen_.emplace_back();
   }
-  return merged;
+  Binding& target = merged_[at->second];
+  Seen& seen = seen_[at->second];
+  for (std::uint32_t code : record.keys)
+    if (seen.keys.insert(code).second) target.keys.push_back(code);
+  for (std::uint32_t index : record.buttons)
+    if (seen.buttons.insert(index).second) target.buttons.push_back(index);
+  for (const PovInput& pov : record.povs)
+    if (seen.povs.insert(std::uint64_t{pov.index} << 32 | pov.degrees).second) target.povs.push_back(pov);
+}
+
+BindingList BindingMerger::Take() {
+  index_.clear();
+  seen_.clear();
+  return std::exchange(merged_, {});
+}
+
+BindingList MergeBindings(const BindingList& list) {
+  BindingMerger merger;
+  for (const Binding& record : list) merger.Add(record);
+  return merger.Take();
 }
 
 BindingList SplitBindings(const BindingList& list, ControlFunction function) {

@@ -1,6 +1,10 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "input/binding.hpp"
 #include "input/controllers.hpp"
@@ -21,6 +25,26 @@ std::uint32_t ReadControlWord(const ControllerList& controllers, const BindingLi
 // Canonical form: at most one record per (function, deviceGuid), inputs in
 // first-seen order without repeats, function-0 records dropped.
 BindingList MergeBindings(const BindingList& list);
+
+// The same, one record at a time, in one pass however many there are: a file
+// of many thousand lines is merged as it is read.
+class BindingMerger {
+ public:
+  void Add(const Binding& record);
+  // The merged list; the merger starts empty again.
+  BindingList Take();
+
+ private:
+  // One record's inputs so far: hats as index * 2^32 + degrees.
+  struct Seen {
+    std::unordered_set<std::uint32_t> keys, buttons;
+    std::unordered_set<std::uint64_t> povs;
+  };
+  BindingList merged_;
+  std::vector<Seen> seen_;
+  std::unordered_map<std::string, std::size_t> index_;  // function byte + device GUID
+  std::string key_;
+};
 
 // One record per single input (keys, then buttons, then POVs of each record);
 // `function` 0 expands all functions, otherwise only that one.

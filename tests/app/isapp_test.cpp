@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -114,6 +115,27 @@ TEST_F(ISAppTest, AFailedTickClosesInSimAndEndsTheReceiveThreadQuietly) {
   EXPECT_EQ(err_.str(), "");
 }
 
+// How LFS going away reads, whichever way the system reports it.
+TEST_F(ISAppTest, ALostConnectionReadsTheSameOnEverySystem) {
+  struct Failing : insim::InSimLink::Stream {
+    std::size_t ReadSome(std::uint8_t*, std::size_t) override { throw std::system_error(error); }
+    void Write(const std::uint8_t*, std::size_t) override {}
+    std::error_code error;
+  } stream;
+  const std::pair<std::error_code, const char*> cases[] = {
+      {asio::error::eof, "LFS Connection Closed. Please check LFS for error messages.\n"},
+      {asio::error::connection_reset, "Connection forcibly closed by LFS.\n"},
+      {asio::error::broken_pipe, "Connection forcibly closed by LFS.\n"}};
+  for (const auto& [error, said] : cases) {
+    ISApp app(config_, platform_, out_, err_);
+    stream.error = error;
+    app.link().UseStream(&stream);
+    out_.str("");
+    app.ReceiveLoop();
+    EXPECT_EQ(out_.str() + err_.str(), said);
+  }
+}
+
 // LFS gone just as the player clicks Save: the click's buttons cannot be sent
 // (this ISApp never connected, so every send fails), yet the file is written.
 class SaveThenDrop : public test::TempFolder {};
@@ -159,21 +181,46 @@ TEST_P(TickRhythm, LateTicksAreMadeUpButAStallIsNot) {
 INSTANTIATE_TEST_SUITE_P(Jumps, TickRhythm, ::testing::Values(std::pair{50 * kMs, 4}, std::pair{10'000 * kMs, 0}));
 
 // In a child process: a stop request, with an ISApp set that never leaves when
-// `stuck`; the child must end by itself, with the stop line and exit code 0.
-void RequestAndWait(bool stuck) {
+// `stuck`, and a Save underway for `saveMs` (-1: for ever) into a folder named
+// after the test's process; the child must end by itself, with exit code 0.
+std::filesystem::path SaveFolder(pid_t test) {
+  return std::filesystem::temp_directory_path() / ("bnx-stop-save-" + std::to_string(test));
+}
+
+void RequestAndWait(bool stuck, int saveMs = 0) {
   platform::fake::FakePlatform fakes;
   std::ostringstream quiet;
   ISApp app(Config{}, fakes.platform, quiet, quiet);
   StopRequest stop(fakes.stopSignals, std::cerr);
   if (stuck) stop.SetApp(&app);
+  if (saveMs != 0) {
+    const auto file = SaveFolder(getppid()) / "Beaconix.cfg";
+    std::filesystem::create_directories(file.parent_path());
+    std::thread([file, saveMs] {
+      config::detail::SaveConfigThrough(Config{}, file.string(), std::cerr, [saveMs](std::streambuf&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(saveMs < 0 ? 60'000 : saveMs));
+        return std::unique_ptr<std::streambuf>();
+      });
+    }).detach();
+  }
   fakes.stopSignals.request();
   std::this_thread::sleep_for(std::chrono::seconds(60));
 }
 
-TEST(StopRequestDeathTest, EndsTheProgramAtOnceWhenIdleAndInTimeWhenAStopHangs) {
+TEST(StopRequestDeathTest, EndsTheProgramAtOnceWhenIdleAndInTimeWhenAStopHangsButLetsASaveFinish) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(RequestAndWait(false), ::testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
   EXPECT_EXIT(RequestAndWait(true), ::testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
+  // A Save still being written when the stop's own bound is up is waited for; one that never ends is said.
+  using Clock = std::chrono::steady_clock;
+  auto start = Clock::now();
+  EXPECT_EXIT(RequestAndWait(true, 2500), ::testing::ExitedWithCode(0), "^Beaconix stopped.\n$");
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(2500));
+  EXPECT_TRUE(std::filesystem::exists(SaveFolder(getpid()) / "Beaconix.cfg"));
+  start = Clock::now();
+  EXPECT_EXIT(RequestAndWait(true, -1), ::testing::ExitedWithCode(0), "^The last Save was not written.\nBeaconix stopped.\n$");
+  EXPECT_GE(Clock::now() - start, std::chrono::seconds(4));
+  std::filesystem::remove_all(SaveFolder(getpid()));
 }
 
 }  // namespace

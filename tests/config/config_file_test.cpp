@@ -15,6 +15,7 @@ namespace bnx::config {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const std::string kG = "{6F1D2B61-D5A0-11CF-BFC7-444553540000}";
 Binding K(ControlFunction f, std::vector<std::uint32_t> keys) { return {"", "", f, {}, {}, std::move(keys)}; }
@@ -57,18 +58,36 @@ TEST(BindingLine, FunctionKeysInAnyCaseAndTheThreeLineForms) {
     EXPECT_EQ(ParseBindingLine(bad), Binding{}) << bad;
 }
 
-TEST(ReadConfig, ClassifiesLines) {
+class ConfigFile : public test::TempFolder {
+ protected:
+  std::ostringstream out, err;
+};
+
+// Every row also goes through a Save: a file with a reported line, or one that did not load, is
+// kept as .bak first, any other is not; what the Save wrote reads back without a word.
+TEST_F(ConfigFile, ClassifiesLinesAndReportsEveryLineNotReadExactly) {
   // Modes: siren behaviour, active siren mode, category, lights mode.
-  struct Case { const char* text; int rc; std::vector<std::uint32_t> modes; std::vector<int> optionsOn; const char* error = ""; };
+  struct Case { std::string text; int rc; std::vector<std::uint32_t> modes; std::vector<int> optionsOn = {}; std::string error = ""; };
   const Case cases[] = {
       {"m:5\n", 0, {0, 0, 0, 0}}, {"m:7\nM:7\n", 0, {0, 7, 0, 0}}, {"m:3\nM:5\nc:2\n", 0, {3, 5, 2, 0}},  // m 5 to 7: 0
-      {"m:12\nl:3\n", 0, {0, 0, 0, 3}},  // dropped without a word; a lights line alone is enough
       {"M:2\nc:1\n", 1, {0, 2, 1, 0}}, {"\n   \n\t m:2 \t\r\n\n", 0, {2, 2, 0, 0}}, {"\xEF\xBB\xBFm:1\n", 0, {1, 1, 0, 0}},
+      {"v:1\rm:2\rl:3\r\ro:4:1\r", 0, {2, 2, 0, 3}, {4}},  // CR alone ends a line
+      {"m:1\no:5\no:0\nv:1\nm:1\no:5:1", 0, {1, 1, 0, 0}, {0, 5}},  // old-form options; repeats that agree
       {"# mine\nm:1\nab\n", 0, {1, 1, 0, 0}, {}, "Error reading config at line: 1: not a setting: # mine\n"
        "Error reading config at line: 3: not a setting: ab\n"},
-      {"m:1\no:3:1\n", 0, {1, 1, 0, 0}},  // option lines need a version
-      {"v:1\nm:1\no:3:1\no:8:1\no:9:1x\no:12\n", 0, {1, 1, 0, 0}, {3, 8, 9}},
-      {"v:2\nm:1\no:3:2\no:4:\n", 0, {1, 1, 0, 0}}, {"m:1\no:5\no:0\nv:1", 0, {1, 1, 0, 0}, {0, 5}},
+      // Text after a setting, a NUL, an unknown letter, a longer number: reported, the rest loads.
+      {"v:1\nl:2 # lights mode\nm:3\0\nl:2\0o:1:1\nx:whatever\nm:12\nc:2\nm:1\n"s, 0, {1, 1, 2, 0}, {},
+       "Error reading config at line: 2: not a setting: l:2 # lights mode\nError reading config at line: 3: not a setting: m:3?\n"
+       "Error reading config at line: 4: not a setting: l:2?o:1:1\nError reading config at line: 5: not a setting: x:whatever\n"
+       "Error reading config at line: 6: Unknown Siren Mode: 12\n"},
+      {"m:1\no:3:1\nv:1\n", 0, {1, 1, 0, 0}, {}, "Error reading config at line: 2: option before the v:1 line: o:3:1\n"},
+      {"v:1\nm:1\no:1:1\no:3:1\no:8:1\no:9:1x\no:12:1\no:12\no:4:\no:5:2\n", 0, {1, 1, 0, 0}, {1, 3, 8},
+       "Error reading config at line: 6: Unknown option: o:9:1x\nError reading config at line: 7: Unknown option: o:12:1\n"
+       "Error reading config at line: 8: Unknown option: o:12\nError reading config at line: 9: Unknown option: o:4:\n"
+       "Error reading config at line: 10: Unknown option: o:5:2\n"},
+      // A later line setting the same otherwise counts, and is reported.
+      {"v:1\nm:1\nl:1\no:3:1\nm:2\nl:1\no:3:0\n", 0, {2, 2, 0, 1}, {}, "Error reading config at line: 5: m:2 overrides line 2\n"
+       "Error reading config at line: 7: o:3:0 overrides line 4\n"},
       // A rejected line is reported and reading goes on.
       {"l:1\r\nm:8\r\nm:2", 0, {2, 2, 0, 1}, {}, "Error reading config at line: 2: Unknown Siren Mode: 8\n"},
       {"l:1\nM:9\nl:4\nc:7\nm:x\nc:c\n", 0, {0, 0, 0, 1}, {}, "Error reading config at line: 2: Unknown Siren Mode: 9\n"
@@ -78,21 +97,28 @@ TEST(ReadConfig, ClassifiesLines) {
        "Error reading config at line: 4: Unknown option: o:x:1\nError reading config at line: 5: invalid stoi argument\n"},
   };
   for (const Case& c : cases) {
+    Write("Beaconix.cfg", c.text);
     Config cfg;
     cfg.modeCategory = 3;  // without a c line the category is 0
-    std::string err;
-    EXPECT_EQ(ReadText(cfg, c.text, &err), c.rc) << c.text;
-    EXPECT_EQ(err, c.error);
+    err.str("");
+    EXPECT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), c.rc) << c.text;
+    EXPECT_EQ(err.str(), c.error);
     EXPECT_EQ(std::vector<std::uint32_t>({cfg.sirenBehaviour, cfg.activeSirenMode, cfg.modeCategory, cfg.lightsMode}),
               c.modes) << c.text;
     std::array<bool, opt::kCount> on{};
     for (int n : c.optionsOn) on[static_cast<std::size_t>(n)] = true;
     EXPECT_EQ(cfg.options, on) << c.text;
+    ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+    EXPECT_EQ(fs::remove("Beaconix.cfg.bak"), c.rc != 0 || !c.error.empty()) << c.text;
+    Config back;
+    err.str("");
+    EXPECT_EQ(LoadConfig(back, "Beaconix.cfg", err) + err.str().size(), 0u);
   }
   Config cfg;
   cfg.options.fill(true);
-  EXPECT_EQ(ReadText(cfg, "v:1\nm:0\no:2:0\no:6:x\n"), 0);  // an option line can turn an option off
-  EXPECT_TRUE(!cfg.option(2) && !cfg.option(6) && cfg.option(9));
+  // An option line can turn an option off; one that is not exactly "o:N:0" or "o:N:1" changes nothing.
+  EXPECT_EQ(ReadText(cfg, "v:1\nm:0\no:2:0\no:6:x\n"), 0);
+  EXPECT_TRUE(!cfg.option(2) && cfg.option(6) && cfg.option(9));
 }
 
 TEST(ReadConfig, MergesBindingsAndSkipsOverlongLines) {
@@ -117,11 +143,6 @@ TEST(ReadConfig, MergesBindingsAndSkipsOverlongLines) {
 struct FailingReads : std::stringbuf {
   using std::stringbuf::stringbuf;
   int_type underflow() override { throw std::ios_base::failure("read error"); }
-};
-
-class ConfigFile : public test::TempFolder {
- protected:
-  std::ostringstream out, err;
 };
 
 TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaultsAndFilesThatCannotBeReadCountAsNotThere) {
@@ -230,19 +251,29 @@ TEST_F(ConfigFile, AFileWithLinesThatCannotBeReadIsKeptWholeBeforeItsFirstSave) 
   const std::string mine = "# my bindings\nv:1\nm:0\nc:0\nk:lights:74\nk:siren:75\nb:haz:" + kG + ":UGFk:3\n";
   Write("Beaconix.cfg", mine);
   Write("Beaconix.cfg.bak", "an older copy");
+  fs::create_symlink("gone", "Beaconix.cfg.bak2");  // a name taken by a link to nothing
   Config cfg;
   ASSERT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), 0);
   err.str("");
   ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
-  EXPECT_EQ(Read("Beaconix.cfg.bak2"), mine);
+  EXPECT_EQ(Read("Beaconix.cfg.bak3"), mine);
   EXPECT_EQ(Read("Beaconix.cfg.bak"), "an older copy");
   EXPECT_EQ(err.str(), "Beaconix.cfg had lines that could not be read: the old file is kept as " +
-                           (fs::current_path() / "Beaconix.cfg.bak2").string() + "\n");
+                           (fs::current_path() / "Beaconix.cfg.bak3").string() + "\n");
   ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);  // the saved file reads cleanly: no new copy
-  EXPECT_EQ(Folder(), (std::set<std::string>{"Beaconix.cfg", "Beaconix.cfg.bak", "Beaconix.cfg.bak2"}));
-  // One that did not load at all is kept too; with every name taken the last is replaced, and said so.
-  for (int n = 3; n <= 9; ++n) Write("Beaconix.cfg.bak" + std::to_string(n), "older");
+  EXPECT_EQ(Folder(), (std::set<std::string>{"Beaconix.cfg", "Beaconix.cfg.bak", "Beaconix.cfg.bak2", "Beaconix.cfg.bak3"}));
+  EXPECT_FALSE(fs::exists("gone"));
+  // A copy cut short (a full disk) is not left under any name, and the file stays as it was.
   Write("Beaconix.cfg", "k:flash:65\n");
+  EXPECT_EQ(detail::SaveConfigThrough(cfg, "Beaconix.cfg", err,
+                                      [](std::streambuf& file) { return std::make_unique<FailingWrites>(file, 5); }),
+            1);
+  EXPECT_TRUE(err.str().ends_with(":\nit has lines that could not be read, and no copy of it could be kept as "
+                                  "Beaconix.cfg.bak4; it was left as it was\n")) << err.str();
+  EXPECT_EQ(Read("Beaconix.cfg"), "k:flash:65\n");
+  EXPECT_EQ(Folder().size(), 4u);
+  // One that did not load at all is kept too; with every name taken the last is replaced, and said so.
+  for (int n = 4; n <= 9; ++n) Write("Beaconix.cfg.bak" + std::to_string(n), "older");
   err.str("");
   ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
   EXPECT_EQ(Read("Beaconix.cfg.bak9"), "k:flash:65\n");

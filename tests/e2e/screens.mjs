@@ -18,11 +18,13 @@ export const brief = (e) =>
   : e.type === 'IS_MSL' ? `msl ${e.fields.Msg}`
   : e.type === 'IS_SMALL' ? `${e.subT} 0x${e.UVal.toString(16)}` : e.type;
 
-// A connection that the test clicks on, as the player would.
-export async function openScreens(t, config = CONFIG) {
+// A connection that the test clicks on, as the player would; `linked`: Beaconix.cfg is a link to real/Beaconix.cfg.
+export async function openScreens(t, config = CONFIG, { linked = false } = {}) {
   const ctx = await setup(t);
   const cfg = path.join(ctx.dir, 'Beaconix.cfg');
-  fs.writeFileSync(cfg, config);
+  if (linked) fs.mkdirSync(path.join(ctx.dir, 'real'));
+  fs.writeFileSync(linked ? path.join(ctx.dir, 'real', 'Beaconix.cfg') : cfg, config);
+  if (linked) fs.symlinkSync(path.join('real', 'Beaconix.cfg'), cfg);
   const conn = await startUpgraded(ctx);
   await ctx.host.waitFor({ conn, dir: 'recv', type: 'IS_BTN', ClickID: 2 });
   const s = {

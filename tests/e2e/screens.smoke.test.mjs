@@ -11,8 +11,8 @@ const menu = golden('main_menu').map((b) => `btn 2/${b.ClickID}`);
 const misc = golden('misc_options').map((b) => `btn 8/${b.ClickID}`);
 const MENU_DRAWN = { type: 'IS_BTN', ReqI: 2, ClickID: 24 };
 
-test('every screen as drawn, and what its clicks do', { skip: SKIP, timeout: 180000 }, async (t) => {
-  const s = await openScreens(t);
+test('every screen as drawn, and what its clicks do; Saves write through a linked Beaconix.cfg', { skip: SKIP, timeout: 180000 }, async (t) => {
+  const s = await openScreens(t, CONFIG, { linked: true });
   const hud = s.sent(0).filter((e) => e.type === 'IS_BTN').map(asGolden);
   assert.deepEqual(hud, golden('hud'));
 
@@ -67,6 +67,7 @@ test('every screen as drawn, and what its clicks do', { skip: SKIP, timeout: 180
   await s.click([[4, 15]], MENU_DRAWN);
   const lights = await changed(s.cfg, siren);
   assert.match(lights, /^l:2\no:0:0\n(.*\n)*o:9:1$/m);
+  assert.ok(fs.lstatSync(s.cfg).isSymbolicLink(), 'Beaconix.cfg is still the link');
 
   // The player clearing every button closes the screen: the title opens the menu again.
   s.ctx.host.control({ conn: s.conn, send: { type: 'IS_BFN', SubT: 2 } });

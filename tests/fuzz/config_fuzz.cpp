@@ -1,10 +1,14 @@
 // libFuzzer target for what Beaconix reads from disk: Beaconix.cfg and LFS's cfg.txt
 // and autoexec.lfs. Besides "no crash, no hang, no sanitizer report" it aborts when
 //   - whatever a file reads as, writing that record and reading it back does not give
-//     the same record without a message;
+//     the same record, and the same text, without a message;
+//   - a file that reads without a message loses a line: every line is then in what a
+//     save writes, or is one of the forms a save writes otherwise; a save keeps a .bak
+//     of a file exactly when its reading said something;
 //   - the hand-written binding-line matcher disagrees with the format's regexes;
 //   - autoexec.lfs is not left as it was or changed other than by "\n/insim 29999\n"
 //     (or the same with CR LF).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -51,11 +55,37 @@ void ConfigRoundTrip(const Config& first) {
   std::ostringstream written;
   config::WriteConfig(first, written);
   std::istringstream in(written.str());
-  std::ostringstream err;
+  std::ostringstream err, again;
   Config second;
   Check(config::ReadConfig(second, in, err) == 0, "a written file loads");
   Check(err.str().empty(), "a written file reads without a message");
   Check(SameFileFields(first, second), "read, write, read gives the same record");
+  config::WriteConfig(second, again);
+  Check(again.str() == written.str(), "a written file is written again byte for byte");
+}
+
+void SilentMeansKept(std::string_view text, const Config& cfg) {
+  std::ostringstream written;
+  config::WriteConfig(cfg, written);
+  const std::string saved = "\n" + written.str();
+  static const std::regex otherwise(R"(v:\d|o:[0-7]|m:[5-7]|l:0|o:[89]:0)");
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end);
+    if (text.starts_with("\r\n")) text.remove_prefix(1);
+    if (!text.empty()) text.remove_prefix(1);
+    constexpr std::string_view kBlank = " \t\n\v\f\r";
+    line.remove_prefix(std::min(line.find_first_not_of(kBlank), line.size()));
+    line.remove_suffix(line.size() - (line.find_last_not_of(kBlank) + 1));
+    const std::string l(line);
+    if (l.empty() || std::regex_match(l, otherwise)) continue;
+    if (l[0] == 'k' || l[0] == 'b' || l[0] == 'p')
+      Check(config::ParseBindingLine(l).function != fn::kNone, "a binding read without a message loads");
+    else
+      Check(saved.find("\n" + l + "\n") != std::string::npos, "a setting read without a message is saved as written");
+  }
 }
 
 Binding ReferenceParse(const std::string& line) {
@@ -110,13 +140,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const int rc = config::ReadConfig(cfg, in, err);
       Check(rc == 0 || rc == 1, "return code");
       ConfigRoundTrip(cfg);
+      if (err.str().empty()) SilentMeansKept(rest, cfg);
       break;
     }
     case 1: {  // Beaconix.cfg through the file, and saved back
       WriteFile("Beaconix.cfg", rest);
+      fs::remove("Beaconix.cfg.bak");
       Config cfg;
-      config::LoadConfig(cfg, "Beaconix.cfg", err);
+      const bool reported = config::LoadConfig(cfg, "Beaconix.cfg", err) != 0 || !err.str().empty();
       Check(config::SaveConfig(cfg, "Beaconix.cfg", err) == 0, "save");
+      Check(fs::exists("Beaconix.cfg.bak") == (reported && !rest.empty()), "the file is kept exactly when it was reported");
       Config back;
       Check(config::LoadConfig(back, "Beaconix.cfg", err) == 0, "reload");
       Check(SameFileFields(cfg, back), "save and reload give the same record");

@@ -23,8 +23,9 @@ Watching& State() {
 
 // Windows ends the process as soon as a handler returns from a close, log-off
 // or shut-down event, and about 5 s after the event in any case. The program
-// ends itself well inside this wait, which therefore seldom runs out.
-constexpr DWORD kStopWaitMs = 3000;
+// ends itself inside this wait (within 4 s, a Save being written included),
+// which therefore seldom runs out.
+constexpr DWORD kStopWaitMs = 4500;
 
 BOOL WINAPI OnControl(DWORD event) {
   switch (event) {
