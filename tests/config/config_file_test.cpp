@@ -59,7 +59,7 @@ TEST(BindingLine, FunctionKeysInAnyCaseAndTheThreeLineForms) {
 
 TEST(ReadConfig, ClassifiesLines) {
   // Modes: siren behaviour, active siren mode, category, lights mode.
-  struct Case { const char* text; int rc; std::vector<std::uint32_t> modes; std::vector<int> optionsOn; const char* error = ""; };
+  struct Case { const char* text; int rc; std::vector<std::uint32_t> modes; std::vector<int> optionsOn = {}; const char* error = ""; };
   const Case cases[] = {
       {"m:5\n", 0, {0, 0, 0, 0}}, {"m:7\nM:7\n", 0, {0, 7, 0, 0}}, {"m:3\nM:5\nc:2\n", 0, {3, 5, 2, 0}},  // m 5 to 7: 0
       {"m:12\nl:3\n", 0, {0, 0, 0, 3}},  // dropped without a word; a lights line alone is enough
