@@ -125,7 +125,8 @@ void ISApp::ReceiveLoop() {
       switch (insim::PacketType(p)) {
         case insim::type::kTiny: {
           const insim::Tiny tiny = insim::DecodeTiny(p);
-          if (tiny.subt == insim::tiny::kReply && tiny.reqi == pingReqI_) link_.PingAnswered(pingReqI_);
+          if (tiny.subt == insim::tiny::kReply && tiny.reqi == pingReqI_)
+            link_.PingAnswered(pingReqI_);
           break;
         }
         case insim::type::kSmall:

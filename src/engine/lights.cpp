@@ -82,7 +82,9 @@ void Engine::WriteFrontFog(std::uint32_t& lights, bool on) {
 void Engine::WriteRearFog(std::uint32_t& lights, bool on) {
   light_.rearFog = Put(lights, kRearFog, on) != 0;
 }
-void Engine::WriteExtra(std::uint32_t& lights, bool on) { light_.extra = Put(lights, kExtra, on) != 0; }
+void Engine::WriteExtra(std::uint32_t& lights, bool on) {
+  light_.extra = Put(lights, kExtra, on) != 0;
+}
 void Engine::WriteFlash(std::uint32_t& switches, bool on) {
   light_.flash = Put(switches, kFlash, on) != 0;
 }

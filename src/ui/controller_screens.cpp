@@ -145,8 +145,7 @@ void ShowFunctionBindings(Ui& ui, ControlFunction function) {
   s.functionUnderEdit = function;
   s.capture.state = input::capture::kIdle;
   const std::string name = FunctionName(function);
-  const ConfigWindow w =
-      OpenScreen(ui, screen::kFunctionBindings, "Controller Options :: " + name);
+  const ConfigWindow w = OpenScreen(ui, screen::kFunctionBindings, "Controller Options :: " + name);
   DrawCancel(w, ui.sink);
   DrawOk(w, ui.sink);
   const std::uint8_t smallTop = u8(w.top + w.height - 7 - 10);
@@ -215,8 +214,7 @@ void ShowEditControl(Ui& ui, bool isNew) {
   UiState& s = ui.state;
   if (isNew) s.editSlot = Binding{};
   const std::string name = FunctionName(s.functionUnderEdit);
-  const ConfigWindow w =
-      OpenScreen(ui, screen::kEditControl, "Controller Options :: Edit " + name);
+  const ConfigWindow w = OpenScreen(ui, screen::kEditControl, "Controller Options :: Edit " + name);
   s.capture.window = {w.top, w.left, w.height, w.width};
   s.capture.function = s.functionUnderEdit;
   DrawCancel(w, ui.sink);

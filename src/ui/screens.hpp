@@ -18,7 +18,8 @@ struct Grow {
 // its ReqI the screen number and its title "Beaconix :: Config :: " + title.
 ConfigWindow OpenScreen(Ui& ui, std::uint8_t screen, std::string_view title, Grow grow = {});
 // Cancel, Save and the heading: the top of each screen that saves.
-void DrawSaveControls(const ConfigWindow& window, insim::PacketSink& sink, std::string_view heading);
+void DrawSaveControls(const ConfigWindow& window, insim::PacketSink& sink,
+                      std::string_view heading);
 
 // menu.cpp
 void ShowMainMenu(Ui& ui);
