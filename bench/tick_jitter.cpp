@@ -15,7 +15,9 @@
 
 namespace {
 using bnx::platform::Nanos;
-constexpr Nanos kMs = 1'000'000, kPeriod = 10 * kMs;
+using bnx::platform::ToNanos;
+using namespace std::chrono_literals;
+constexpr Nanos kPeriod = ToNanos(10ms);
 
 double At(const std::vector<double>& sorted, double q) {
   return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
@@ -24,7 +26,7 @@ double At(const std::vector<double>& sorted, double q) {
 void Measure(const char* name, bnx::platform::Timer& timer, std::size_t ticks) {
   std::vector<Nanos> starts, deadlines;
   starts.reserve(ticks), deadlines.reserve(ticks);
-  timer.SleepFor(100 * kMs);
+  timer.SleepFor(ToNanos(100ms));
   Nanos deadline = timer.Now();
   for (std::size_t i = 0; i < ticks; ++i) {
     deadlines.push_back(deadline);

@@ -24,19 +24,12 @@ fi
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target beaconix lfs_window -j "$jobs" >/dev/null
-display=""
-for n in $(seq 90 120); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-[ -n "$display" ] || { echo "demo: no free X display"; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+. tools/xvfb.sh
+trap 'kill ${xvfb_pid:-} 2>/dev/null || true; wineserver -k >/dev/null 2>&1 || true' EXIT
+start_xvfb || exit 1
 
 # Wine's desktop process starts with the prefix's first program and keeps the
 # display it found then: boot the prefix inside the virtual display.
-export DISPLAY=$display
 prefix=build/tmp/wineprefix
 mkdir -p "$prefix"
 export WINEPREFIX=$PWD/$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,7 +1,6 @@
 #include "app/isapp.hpp"
 
 #include <chrono>
-#include <cstring>
 #include <exception>
 #include <ostream>
 #include <system_error>
@@ -15,11 +14,13 @@
 
 namespace bnx {
 
+using namespace std::chrono_literals;
+using platform::ToNanos;
+
 namespace {
-constexpr Nanos kMs = 1'000'000;
-constexpr Nanos kTickPeriod = 10 * kMs;
-constexpr Nanos kPingTimeout = 5'000 * kMs;
-constexpr Nanos kMaxTickLag = 100 * kMs;
+constexpr Nanos kTickPeriod = ToNanos(10ms);
+constexpr Nanos kPingTimeout = ToNanos(5s);
+constexpr Nanos kMaxTickLag = ToNanos(100ms);
 }  // namespace
 
 ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& out,
@@ -127,11 +128,13 @@ void ISApp::ReceiveLoop() {
   try {
     while (link_.RecvPacket()) {
       const insim::Bytes p = link_.Packet();
-      const insim::Reader r(p);
-      switch (r.u8(1)) {
-        case insim::type::kTiny:
-          if (r.u8(3) == insim::tiny::kReply && r.u8(2) == pingReqI_) link_.PingAnswered(pingReqI_);
+      switch (insim::PacketType(p)) {
+        case insim::type::kTiny: {
+          const insim::Tiny tiny = insim::DecodeTiny(p);
+          if (tiny.subt == insim::tiny::kReply && tiny.reqi == pingReqI_)
+            link_.PingAnswered(pingReqI_);
           break;
+        }
         case insim::type::kSmall:
           break;
         default:
@@ -148,15 +151,14 @@ void ISApp::ReceiveLoop() {
 }
 
 void ISApp::DispatchPacket(insim::Bytes p) {
-  const insim::Reader r(p);
-  switch (r.u8(1)) {
+  switch (insim::PacketType(p)) {
     case insim::type::kVer:
       HandleVersion(insim::DecodeVer(p));
       break;
     case insim::type::kSta: {
+      const insim::Sta sta = insim::DecodeSta(p);
       std::lock_guard lock(state_);
-      sta_.fill(0);
-      std::memcpy(sta_.data(), p.data(), std::min(p.size(), sta_.size()));
+      sta_ = sta;
       break;
     }
     case insim::type::kMso:
@@ -179,7 +181,7 @@ void ISApp::DispatchPacket(insim::Bytes p) {
       break;
     }
     case insim::type::kBfn:
-      if (r.u8(3) == insim::bfn::kUserClear) WithUi(ui::OnUserClear);
+      if (insim::DecodeBfn(p).subt == insim::bfn::kUserClear) WithUi(ui::OnUserClear);
       break;
     case insim::type::kBtc: {
       const insim::Btc btc = insim::DecodeBtc(p);
@@ -246,7 +248,7 @@ void ISApp::HandleVersion(const insim::Ver& ver) {
 void ISApp::BeginInSim() {
   link_.SendTiny(1, insim::tiny::kSst);
   link_.SendTiny(1, insim::tiny::kNcn);
-  platform_.timer.SleepFor(250 * kMs);
+  platform_.timer.SleepFor(ToNanos(250ms));
   link_.SendTiny(1, insim::tiny::kNpl);
   link_.SendLocalMessage(insim::GreetingText(), 0);
   ShowNewVersionNotice();
@@ -262,7 +264,7 @@ void ISApp::ShowNewVersionNotice() {
 
 void ISApp::TickLoop() {
   try {
-    platform_.timer.SleepFor(100 * kMs);
+    platform_.timer.SleepFor(ToNanos(100ms));
     Nanos deadline = platform_.timer.Now();
     while (!stopped()) {
       if (leave_.load()) {
@@ -310,7 +312,7 @@ void ISApp::Leave() {
 void ISApp::Tick(Nanos now) {
   std::lock_guard lock(state_);
   try {
-    TickUnlocked(now);
+    TickLocked(now);
   } catch (const std::system_error&) {
     ReportAndStop(std::current_exception(), "Tick: Exception: ");
   } catch (const std::exception& e) {
@@ -322,7 +324,7 @@ void ISApp::Tick(Nanos now) {
   }
 }
 
-void ISApp::TickUnlocked(Nanos now) {
+void ISApp::TickLocked(Nanos now) {
   const std::uint8_t outstanding = link_.pingOutstanding();
   if (outstanding != 0 && now - link_.pingSentTime() > kPingTimeout) {
     out_ << "LFS did not respond to Ping request" << std::endl;
@@ -338,7 +340,7 @@ void ISApp::TickUnlocked(Nanos now) {
     std::array<char, engine::kTitleBuffer> title{};
     const bool hasTitle = platform_.window.Title(title);
     const bool ignored =
-        engine::InputIgnored(active_, insim::StaFlags(sta_), hasTitle ? title.data() : nullptr);
+        engine::InputIgnored(active_, sta_.flags, hasTitle ? title.data() : nullptr);
     engine_.LightsTick(word, ignored, switches, lights, now);
   } else if (ui_.screen == ui::screen::kEditControl && !uiSendsPending_.load()) {
     ui::EditControlTick(tickUi_, controllers_, platform_.keyboard);

@@ -71,7 +71,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   void HandleVersion(const insim::Ver& ver);
   void BeginInSim();
   void ShowNewVersionNotice();
-  void TickUnlocked(Nanos now);
+  void TickLocked(Nanos now);  // the state lock held
   // Prints why the connection ended (or a handler failed) and stops both threads.
   void ReportAndStop(std::exception_ptr error, const char* where);
   void Stop();
@@ -117,7 +117,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   insim::InSimLink link_;
   input::ControllerList controllers_;
   std::atomic<bool> insimV9Mode_{false};
-  std::array<std::uint8_t, insim::len::kSta> sta_{};
+  insim::Sta sta_;
   Config active_;
   engine::Hud hud_;
   engine::Engine engine_;

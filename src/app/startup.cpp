@@ -17,9 +17,8 @@
 
 namespace bnx {
 
-namespace {
-constexpr Nanos kMs = 1'000'000;
-}  // namespace
+using namespace std::chrono_literals;
+using platform::ToNanos;
 
 std::optional<LfsSetup> StartUp(Config& config, platform::Platform& platform, std::ostream& out,
                                 std::ostream& err) {
@@ -48,7 +47,7 @@ std::optional<LfsSetup> StartUp(Config& config, platform::Platform& platform, st
 
   platform.timer.BeginPeriod(10);
   const Nanos before = platform.timer.Now();
-  platform.timer.SleepFor(10 * kMs);
+  platform.timer.SleepFor(ToNanos(10ms));
   const double took = double(platform.timer.Now() - before) / 1e6;
   if (took > 11.0) out << "Timer test: 10ms took " << took << "ms.\n";
 
@@ -98,7 +97,7 @@ void RunConnection(ISApp& app, Config& settings) {
 
 int NextAttempt(int attempts) { return attempts < 6 ? attempts + 1 : attempts; }
 
-Nanos RetryDelay(int attempt) { return Nanos(attempt + 1) * 1000 * kMs; }
+Nanos RetryDelay(int attempt) { return Nanos(attempt + 1) * ToNanos(1s); }
 
 int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
   StopRequest stop(platform.stop_signals, out);
@@ -144,9 +143,9 @@ int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& e
     } catch (const std::exception& e) {
       err << "outerloop: " << e.what() << std::endl;
       // Whatever failed may fail again at once: do not spin.
-      if (!stop.SleepFor(1000 * kMs)) return stop.Stopped();
+      if (!stop.SleepFor(ToNanos(1s))) return stop.Stopped();
     } catch (...) {
-      if (!stop.SleepFor(1000 * kMs)) return stop.Stopped();
+      if (!stop.SleepFor(ToNanos(1s))) return stop.Stopped();
     }
   }
 }

@@ -5,32 +5,19 @@
 #include <exception>
 #include <ostream>
 
+#include "config/ascii.hpp"
+
 namespace bnx::commands {
 
 namespace {
 
-constexpr std::size_t kMsoTextOffset = 8;
-constexpr std::uint8_t kUserTypeO = 3;  // MSO_O: a "/o" line
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
-  return s;
-}
-
+// The first word, A to Z lower-cased.
 std::string LowerFirstWord(std::string_view s) {
   std::size_t i = 0;
-  while (i < s.size() && IsSpace(s[i])) ++i;
-  std::string word;
-  for (; i < s.size() && !IsSpace(s[i]); ++i) {
-    const char c = s[i];
-    word += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-  }
-  return word;
+  while (i < s.size() && IsAsciiBlank(s[i])) ++i;
+  std::size_t end = i;
+  while (end < s.size() && !IsAsciiBlank(s[end])) ++end;
+  return AsciiLower(s.substr(i, end - i));
 }
 
 Command Lookup(const std::string& word) {
@@ -91,10 +78,10 @@ const std::vector<std::string>& HelpLines() {
 }
 
 ChatCommand ParseMessageOut(insim::Bytes mso) {
-  const insim::Reader r(mso);
-  if (r.u8(6) != kUserTypeO) return {};
-  const std::size_t textStart = r.u8(7);
-  const std::string msg = r.text(kMsoTextOffset, insim::len::kMsoMax - kMsoTextOffset);
+  const insim::Mso m = insim::DecodeMso(mso);
+  if (m.userType != insim::kMsoO) return {};
+  const std::size_t textStart = m.textStart;
+  const std::string& msg = m.msg;
   if (msg.size() <= textStart + 1) return {};
   const std::string_view line = Trim(std::string_view(msg).substr(textStart));
   if (line.empty() || LowerFirstWord(line) != "bnx" || line.size() <= 4) return {};

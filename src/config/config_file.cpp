@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "config/ascii.hpp"
 #include "config/base64.hpp"
 #include "insim/console_text.hpp"
 #include "input/bindings.hpp"
@@ -26,17 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kBlank = " \t\n\v\f\r";
-
 // CR alone ends a line too: a file from an old Mac editor is lines, not one.
 bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
   return ReadBoundedLine(in, line, kMaxLineLength, tooLong, nullptr, true);
-}
-
-std::string_view Trim(std::string_view s) {
-  const std::size_t first = s.find_first_not_of(kBlank);
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(kBlank) - first + 1);
 }
 
 // The value of a one-character number, failing as std::stoi would.
@@ -235,9 +228,7 @@ fs::path PrivateFolderBeside(const fs::path& file, std::error_code& ec) {
 }  // namespace
 
 ControlFunction FunctionFromKey(std::string_view key) {
-  std::string lower(key);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  const std::string lower = AsciiLower(key);
   for (int f = 0; f < fn::kCount; ++f) {
     const auto id = static_cast<ControlFunction>(f);
     if (input::FunctionConfigKey(id) == lower) return id;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "config/ascii.hpp"
 #include "engine/mode_tables.hpp"
 
 namespace bnx::engine {
@@ -27,11 +28,7 @@ constexpr std::string_view kModeChanged = "[RZ]Lights: Active siren mode changed
 }  // namespace
 
 std::string_view DecidingTag(std::string_view nickname) {
-  // Only a to z change: bytes above 0x7F belong to code pages (or are halves
-  // of two-byte glyphs) and must not be touched by a locale.
-  std::string upper(nickname);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  const std::string upper = AsciiUpper(nickname);
   for (const Tag& tag : kTags)
     if (upper.find(tag.text) != std::string::npos) return tag.text;
   return {};
@@ -65,10 +62,10 @@ void ApplyModeCategory(CategoryContext& ctx, std::uint32_t cat) {
       SetActiveSirenMode(ctx, ctx.config.sirenBehaviour);
       break;
     case category::kTow:
-      SetActiveSirenMode(ctx, kTowSirenMode);
+      SetActiveSirenMode(ctx, siren_mode::kTow);
       break;
     case category::kRaceCivilian:
-      SetActiveSirenMode(ctx, kRaceSirenMode);
+      SetActiveSirenMode(ctx, siren_mode::kRaceCivilian);
       break;
     default:
       break;

@@ -15,7 +15,6 @@ namespace bnx::engine {
 namespace category {
 constexpr std::uint32_t kAuto = 0, kEmergency = 1, kTow = 2, kRaceCivilian = 3;
 }
-constexpr std::uint32_t kTowSirenMode = 5, kRaceSirenMode = 6;
 
 // What the ISApp lends these rules: its active configuration, the nickname
 // and UCID of the local player, its sink, and a way to re-send the headlights.

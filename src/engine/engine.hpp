@@ -21,16 +21,14 @@ constexpr std::int32_t kPatternCycle = 100;  // ticks
 // Bits of the SMALL_LCS value (switches).
 namespace lcs {
 constexpr std::uint32_t kFlashChange = 0x2, kHornChange = 0x8, kSirenChange = 0x10, kFlashOn = 0x400;
-constexpr std::uint32_t kHornShift = 16, kHornMask = 0x70000;
-constexpr std::uint32_t kSirenShift = 20, kSirenMask = 0x300000;
+constexpr std::uint32_t kHornMask = 0x70000, kSirenMask = 0x300000;
 }  // namespace lcs
 
 // Bits of the SMALL_LCL value (lights).
 namespace lcl {
 constexpr std::uint32_t kIndicatorsChange = 0x1, kHeadlightsChange = 0x4, kRearFogChange = 0x10,
                         kFrontFogChange = 0x20, kExtraChange = 0x40;
-constexpr std::uint32_t kIndicatorsShift = 16, kIndicatorsMask = 0x30000;
-constexpr std::uint32_t kHeadlightsShift = 18, kHeadlightsMask = 0xC0000;
+constexpr std::uint32_t kIndicatorsMask = 0x30000, kHeadlightsMask = 0xC0000;
 constexpr std::uint32_t kRearFogOn = 0x100000, kFrontFogOn = 0x200000, kExtraOn = 0x400000;
 }  // namespace lcl
 
@@ -81,8 +79,8 @@ struct SirenState {
   bool lastPressWasTap = false;
   bool offByDoubleTap = false;
   Nanos piercerStart = 0;
-  std::uint32_t toneBeforePiercer = 0;    // a tone number: 1 Wail, 2 Yelp, 0 none
-  std::uint32_t restoreAfterBullhorn = 0;  // 0 nothing, 1 Wail, 2 Yelp, 3 piercer
+  std::uint32_t toneBeforePiercer = 0;     // tone::kNone, kWail or kYelp
+  std::uint32_t restoreAfterBullhorn = 0;  // the tone the bullhorn cut, kNone for nothing
   // The Bullhorn key's press was acted on and its release not yet, so the
   // release is honoured even after a change to a mode without that key.
   bool bullhornDown = false;

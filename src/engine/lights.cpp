@@ -1,7 +1,9 @@
 // The per-tick step, the light writes and the keys that switch lights directly.
+#include <bit>
 #include <cstring>
 
 #include "engine/engine.hpp"
+#include "engine/mode_tables.hpp"
 #include "input/binding.hpp"
 #include "insim/packets.hpp"
 
@@ -11,6 +13,34 @@ namespace {
 constexpr std::uint32_t Bit(ControlFunction f) { return 1u << f; }
 constexpr std::uint8_t kLeftArrow = 3, kRightArrow = 4;
 constexpr char kLfsTitle[] = "Live for Speed";
+// The arrows go dark halfway through the blink cycle.
+constexpr std::int32_t kArrowsOffTick = kPatternCycle / 2 - 1;
+
+// One field of a SMALL_LCS or SMALL_LCL value: its bits and the bit that
+// tells LFS to change it.
+struct Field {
+  std::uint32_t mask, change;
+};
+constexpr Field kIndicators{lcl::kIndicatorsMask, lcl::kIndicatorsChange};
+constexpr Field kHeadlights{lcl::kHeadlightsMask, lcl::kHeadlightsChange};
+constexpr Field kFrontFog{lcl::kFrontFogOn, lcl::kFrontFogChange};
+constexpr Field kRearFog{lcl::kRearFogOn, lcl::kRearFogChange};
+constexpr Field kExtra{lcl::kExtraOn, lcl::kExtraChange};
+constexpr Field kFlash{lcs::kFlashOn, lcs::kFlashChange};
+constexpr Field kHorn{lcs::kHornMask, lcs::kHornChange};
+constexpr Field kSiren{lcs::kSirenMask, lcs::kSirenChange};
+
+// Writes `v`, cut to the field's width, and returns what the field now holds.
+std::uint32_t Put(std::uint32_t& word, Field f, std::uint32_t v) {
+  const int shift = std::countr_zero(f.mask);
+  word = (word & ~f.mask) | ((v << shift) & f.mask) | f.change;
+  return (word & f.mask) >> shift;
+}
+
+// The lights modes whose pattern drives the fog lights.
+bool DrivesFogs(std::uint32_t lightsMode) {
+  return lightsMode == lights_mode::kFogLightbar || lightsMode == lights_mode::kExtraBeaconFogs;
+}
 }  // namespace
 
 bool InputIgnored(const Config& config, std::uint16_t staFlags,
@@ -41,40 +71,28 @@ bool Engine::Held(std::uint32_t bit) const {
 }
 
 void Engine::WriteIndicators(std::uint32_t& lights, std::uint32_t v) {
-  v &= 3;
-  lights = (lights & ~lcl::kIndicatorsMask) | (v << lcl::kIndicatorsShift) | lcl::kIndicatorsChange;
-  light_.indicators = v;
+  light_.indicators = Put(lights, kIndicators, v);
 }
 void Engine::WriteHeadlights(std::uint32_t& lights, std::uint32_t v) {
-  v &= 3;
-  lights = (lights & ~lcl::kHeadlightsMask) | (v << lcl::kHeadlightsShift) | lcl::kHeadlightsChange;
-  light_.headlights = v;
+  light_.headlights = Put(lights, kHeadlights, v);
 }
 void Engine::WriteFrontFog(std::uint32_t& lights, bool on) {
-  lights = (lights & ~lcl::kFrontFogOn) | (on ? lcl::kFrontFogOn : 0) | lcl::kFrontFogChange;
-  light_.frontFog = on;
+  light_.frontFog = Put(lights, kFrontFog, on) != 0;
 }
 void Engine::WriteRearFog(std::uint32_t& lights, bool on) {
-  lights = (lights & ~lcl::kRearFogOn) | (on ? lcl::kRearFogOn : 0) | lcl::kRearFogChange;
-  light_.rearFog = on;
+  light_.rearFog = Put(lights, kRearFog, on) != 0;
 }
 void Engine::WriteExtra(std::uint32_t& lights, bool on) {
-  lights = (lights & ~lcl::kExtraOn) | (on ? lcl::kExtraOn : 0) | lcl::kExtraChange;
-  light_.extra = on;
+  light_.extra = Put(lights, kExtra, on) != 0;
 }
 void Engine::WriteFlash(std::uint32_t& switches, bool on) {
-  switches = (switches & ~lcs::kFlashOn) | (on ? lcs::kFlashOn : 0) | lcs::kFlashChange;
-  light_.flash = on;
+  light_.flash = Put(switches, kFlash, on) != 0;
 }
 void Engine::WriteHorn(std::uint32_t& switches, std::uint32_t number) {
-  number &= 7;  // the field holds three bits
-  switches = (switches & ~lcs::kHornMask) | (number << lcs::kHornShift) | lcs::kHornChange;
-  light_.horn = number;
+  light_.horn = Put(switches, kHorn, number);
 }
 void Engine::WriteSiren(std::uint32_t& switches, std::uint32_t value) {
-  value &= 3;
-  switches = (switches & ~lcs::kSirenMask) | (value << lcs::kSirenShift) | lcs::kSirenChange;
-  light_.siren = value;
+  light_.siren = Put(switches, kSiren, value);
 }
 void Engine::WritePiercer(std::uint32_t& switches) {
   WriteHorn(switches, horn::kPiercer);
@@ -102,7 +120,8 @@ void Engine::LightsTick(std::uint32_t controlWord, bool inputIgnored, std::uint3
     LeavePattern(lights, light_.patternLightsMode);
     light_.patternLightsMode = config_.lightsMode;
   }
-  if (mode <= 5) {
+  // Race/Civilian, and any mode beyond it, has no flashing lights.
+  if (mode < siren_mode::kRaceCivilian) {
     if (!inputIgnored && Pressed(Bit(fn::kLights))) {
       if (light_.flashing)
         StopFlashingLights(lights);
@@ -195,7 +214,7 @@ void Engine::BlinkIndicators() {
         break;
     }
   }
-  if (o == 49) {
+  if (o == kArrowsOffTick) {
     hud_.HideArrow(kLeftArrow);
     hud_.HideArrow(kRightArrow);
   }
@@ -211,28 +230,32 @@ void Engine::StartFlashingLights() {
 }
 
 bool Engine::PatternHazardsApply() const {
-  return light_.flashing && config_.lightsMode == 0 &&
-         (Option(opt::kHazardsWithLights) || Mode() == 5);
+  return light_.flashing && config_.lightsMode == lights_mode::kClassic &&
+         (Option(opt::kHazardsWithLights) || Mode() == siren_mode::kTow);
 }
 
 // Switches off what the previous mode's pattern drives and the new one may not.
 void Engine::LeavePattern(std::uint32_t& lights, std::uint32_t oldMode) {
-  if (oldMode == 1 || oldMode == 3) {
+  if (DrivesFogs(oldMode)) {
     if (light_.frontFog) WriteFrontFog(lights, false);
     if (light_.rearFog) WriteRearFog(lights, false);
   }
-  const bool ownsExtra = oldMode == 2 || oldMode == 3 || (oldMode == 1 && Option(opt::kExtraInLights));
+  const bool ownsExtra = oldMode == lights_mode::kExtraBeacon ||
+                         oldMode == lights_mode::kExtraBeaconFogs ||
+                         (oldMode == lights_mode::kFogLightbar && Option(opt::kExtraInLights));
   if (ownsExtra && light_.extra) WriteExtra(lights, false);
 }
 
 void Engine::StopFlashingLights(std::uint32_t& lights) {
   const std::uint32_t lightsMode = config_.lightsMode;
-  if ((Option(opt::kHazardsWithLights) || Mode() == 5) && light_.indicators != ind::kOff)
+  if ((Option(opt::kHazardsWithLights) || Mode() == siren_mode::kTow) &&
+      light_.indicators != ind::kOff)
     WriteIndicators(lights, ind::kOff);
-  if ((Option(opt::kExtraInLights) && light_.extra) || lightsMode == 2 || lightsMode == 3)
+  if ((Option(opt::kExtraInLights) && light_.extra) || lightsMode == lights_mode::kExtraBeacon ||
+      lightsMode == lights_mode::kExtraBeaconFogs)
     WriteExtra(lights, false);
   if (light_.headlights != light_.savedHeadlights) WriteHeadlights(lights, light_.savedHeadlights);
-  if (lightsMode == 1 || lightsMode == 3) {
+  if (DrivesFogs(lightsMode)) {
     if (light_.frontFog) WriteFrontFog(lights, false);
     if (light_.rearFog) WriteRearFog(lights, false);
   }

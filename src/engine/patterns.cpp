@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/engine.hpp"
+#include "engine/mode_tables.hpp"
 
 namespace bnx::engine {
 
@@ -87,9 +88,9 @@ constexpr int StepIndex(std::int32_t counter) {
 void Engine::PatternStep(std::uint32_t& lights) {
   const int step = StepIndex(light_.patternCounter);
   if (step < 0) return;
-  if (config_.lightsMode == 0)
+  if (config_.lightsMode == lights_mode::kClassic)
     ClassicStep(lights, step);
-  else if (config_.lightsMode <= 3)
+  else if (config_.lightsMode <= lights_mode::kExtraBeaconFogs)
     TablePatternStep(lights, step);
 }
 
@@ -99,7 +100,7 @@ void Engine::ClassicStep(std::uint32_t& lights, std::int32_t step) {
   const bool onStep = step == 0 || (fast && step == 2);
   const bool offStep = step == 2 ? !fast : (fast && (step == 1 || step == 3));
   // A left or right indicator chosen by the user suspends the hazards.
-  const bool hazards = (Option(opt::kHazardsWithLights) || Mode() == 5) &&
+  const bool hazards = (Option(opt::kHazardsWithLights) || Mode() == siren_mode::kTow) &&
                        light_.indicators != ind::kLeft && light_.indicators != ind::kRight;
   if (onStep && light_.headlights != head::kFull) {
     WriteHeadlights(lights, head::kFull);
@@ -122,14 +123,16 @@ void Engine::TablePatternStep(std::uint32_t& lights, std::int32_t step) {
   const std::uint32_t mode = config_.lightsMode;
   const bool fastYelp = Option(opt::kFastYelp);
   int variant = kNormal;
-  if (mode == 2) {
+  if (mode == lights_mode::kExtraBeacon) {
     if (fastYelp && (light_.siren == siren::kFast || light_.horn == horn::kPiercer)) variant = kFast;
   } else if (fastYelp && light_.siren == siren::kFast) {
     variant = kFast;
   } else if (fastYelp && light_.horn == horn::kPiercer) {
     variant = kPiercerVariant;
   }
-  const auto& table = mode == 1 ? kFogBar : mode == 2 ? kBeacon : kBeaconFogs;
+  const auto& table = mode == lights_mode::kFogLightbar   ? kFogBar
+                      : mode == lights_mode::kExtraBeacon ? kBeacon
+                                                          : kBeaconFogs;
   const bool extraInLights = Option(opt::kExtraInLights);
   for (Act act : table[static_cast<std::size_t>(variant)][static_cast<std::size_t>(step)]) {
     switch (act) {

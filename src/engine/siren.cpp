@@ -1,6 +1,7 @@
 // The Horn/Siren and Bullhorn key machines, the shut-down in modes without
 // sirens and the end of a piercer burst.
 #include "engine/engine.hpp"
+#include "engine/mode_tables.hpp"
 #include "input/binding.hpp"
 
 namespace bnx::engine {
@@ -9,9 +10,14 @@ namespace {
 constexpr std::uint32_t kSirenBit = 1u << fn::kSiren;
 constexpr std::uint32_t kBullhornBit = 1u << fn::kBullhorn;
 
-bool SirensAllowed(std::uint32_t mode) { return mode <= 4; }
-bool CyclesPiercer(std::uint32_t mode) { return mode == 3 || mode == 4; }
-bool HasBullhornKey(std::uint32_t mode) { return mode == 1 || mode == 2 || mode == 4; }
+bool SirensAllowed(std::uint32_t mode) { return mode < siren_mode::kTow; }
+bool CyclesPiercer(std::uint32_t mode) {
+  return mode == siren_mode::kPiercerCycle || mode == siren_mode::kPiercerCycleBullhorn;
+}
+bool HasBullhornKey(std::uint32_t mode) {
+  return mode == siren_mode::kBullhornA || mode == siren_mode::kBullhornB ||
+         mode == siren_mode::kPiercerCycleBullhorn;
+}
 }  // namespace
 
 void Engine::SirenKey(std::uint32_t& switches, Nanos now) {
@@ -37,9 +43,9 @@ void Engine::SirenKey(std::uint32_t& switches, Nanos now) {
     if (now - siren_.previousPressTime < kDoubleTapWindow && light_.siren != siren::kOff &&
         !siren_.offByDoubleTap && !CyclesPiercer(mode)) {
       StartPiercerBurst(switches, now);
-    } else if (mode == 1) {
+    } else if (mode == siren_mode::kBullhornA) {
       if (light_.siren != siren::kOff) StartPiercerBurst(switches, now);
-    } else if (mode == 2 || mode == 4) {
+    } else if (mode == siren_mode::kBullhornB || mode == siren_mode::kPiercerCycleBullhorn) {
       // the plain horn goes on while the key is held
     } else if (light_.siren != siren::kOff) {
       WriteHorn(switches, horn::kBullhorn);
@@ -145,10 +151,10 @@ void Engine::ResumeTone(std::uint32_t& switches) {
 void Engine::BullhornKey(std::uint32_t& switches) {
   const std::uint32_t mode = Mode();
   if (HasBullhornKey(mode) && Pressed(kBullhornBit)) {
-    siren_.restoreAfterBullhorn = light_.horn == horn::kPiercer   ? 3
-                                  : light_.siren == siren::kFast  ? 2
-                                  : light_.siren == siren::kSlow  ? 1
-                                                                  : 0;
+    siren_.restoreAfterBullhorn = light_.horn == horn::kPiercer   ? tone::kPiercer
+                                  : light_.siren == siren::kFast  ? tone::kYelp
+                                  : light_.siren == siren::kSlow  ? tone::kWail
+                                                                  : tone::kNone;
     WriteHorn(switches, horn::kBullhorn);
     if (Option(opt::kBullhornInterrupts) && light_.siren != siren::kOff)
       WriteSiren(switches, siren::kOff);
@@ -167,9 +173,9 @@ void Engine::BullhornRelease(std::uint32_t& switches) {
   if (SirensAllowed(Mode()) && siren_.engaged && light_.siren == siren::kOff) {
     const bool interrupts = Option(opt::kBullhornInterrupts);
     switch (siren_.restoreAfterBullhorn) {
-      case 1: if (interrupts) WriteSiren(switches, siren::kSlow); break;
-      case 2: if (interrupts) WriteSiren(switches, siren::kFast); break;
-      case 3: WritePiercer(switches); break;  // goes on with its old start
+      case tone::kWail: if (interrupts) WriteSiren(switches, siren::kSlow); break;
+      case tone::kYelp: if (interrupts) WriteSiren(switches, siren::kFast); break;
+      case tone::kPiercer: WritePiercer(switches); break;  // goes on with its old start
       default: break;
     }
   }

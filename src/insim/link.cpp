@@ -13,14 +13,7 @@
 namespace bnx::insim {
 
 namespace {
-constexpr std::uint8_t kPrefix = '!';
-constexpr std::size_t kAdminOffset = 12, kINameOffset = 28, kFieldWidth = 16;
 constexpr std::uint8_t kLastClickId = 239;  // the highest that LFS takes
-
-void PutText(std::uint8_t* field, std::size_t width, std::string_view text) {
-  std::memset(field, 0, width);
-  std::memcpy(field, text.data(), std::min(text.size(), width - 1));
-}
 }  // namespace
 
 std::string DescribeSystemError(const std::error_code& ec) {
@@ -29,30 +22,11 @@ std::string DescribeSystemError(const std::error_code& ec) {
 }
 
 InSimLink::InSimLink(platform::Timer& timer, std::ostream& out, std::ostream& err)
-    : timer_(timer), out_(out), err_(err), socket_(io_) {
-  tiny_[1] = type::kTiny;
-  small_[1] = type::kSmall;
-  isi_[1] = type::kIsi;
-  isi_[2] = 1;
-  put16(&isi_[6], kIsfLocal);
-  isi_[8] = 8;
-  isi_[9] = kPrefix;
-  btn_[1] = type::kBtn;
-  bfn_[1] = type::kBfn;
-  SizeTemplates();
-}
+    : timer_(timer), out_(out), err_(err), socket_(io_) {}
 
 InSimLink::~InSimLink() {
   std::error_code ignored;
   socket_.close(ignored);
-}
-
-void InSimLink::SizeTemplates() {
-  tiny_[0] = std::uint8_t(len::kTiny / sizeUnit_);
-  small_[0] = std::uint8_t(len::kSmall / sizeUnit_);
-  isi_[0] = std::uint8_t(len::kIsi / sizeUnit_);
-  btn_[0] = std::uint8_t(len::kBtnMax / sizeUnit_);
-  bfn_[0] = std::uint8_t(len::kBfn / sizeUnit_);
 }
 
 void InSimLink::SetPort(std::uint32_t configPort) {
@@ -61,15 +35,14 @@ void InSimLink::SetPort(std::uint32_t configPort) {
 
 void InSimLink::SetAdmin(std::string_view password) {
   // A password that does not fit is not sent at all rather than cut.
-  PutText(&isi_[kAdminOffset], kFieldWidth, password.size() < kFieldWidth ? password : "");
+  isi_.admin = password.size() < kIsiTextWidth ? password : "";
 }
 
-void InSimLink::SetIName(std::string_view name) { PutText(&isi_[kINameOffset], kFieldWidth, name); }
+void InSimLink::SetIName(std::string_view name) { isi_.iname = name; }
 
 void InSimLink::SetSizeUnit(bool version9) {
   sizeUnit_ = version9 ? 4 : 1;
-  isi_[8] = version9 ? 9 : 8;
-  SizeTemplates();
+  isi_.insimVer = version9 ? 9 : 8;
 }
 
 int InSimLink::Connect() {
@@ -80,7 +53,7 @@ int InSimLink::Connect() {
     auto endpoints = resolver.resolve(asio::ip::tcp::v4(), host_, std::to_string(port_));
     asio::connect(socket_, endpoints);
     socket_.set_option(asio::ip::tcp::no_delay(true));
-    SendPacket(isi_);
+    SendPacket(EncodeIsi(isi_, sizeUnit_));
     return 0;
   } catch (const std::system_error& e) {
     if (e.code() == asio::error::connection_refused) return 2;
@@ -122,62 +95,26 @@ void InSimLink::SendPacket(std::span<const std::uint8_t> packet) {
 
 void InSimLink::SendTiny(std::uint8_t reqi, std::uint8_t subt) {
   std::lock_guard lock(sendLock_);
-  tiny_[2] = reqi;
-  tiny_[3] = subt;
-  WriteLocked(tiny_.data(), tiny_.size());
+  WriteLocked(EncodeTiny({reqi, subt}, sizeUnit_));
 }
 
 void InSimLink::SendSmall(std::uint8_t subt, std::uint32_t uval) {
   std::lock_guard lock(sendLock_);
-  small_[2] = 0;
-  small_[3] = subt;
-  put32(&small_[4], uval);
-  WriteLocked(small_.data(), small_.size());
+  WriteLocked(EncodeSmall(subt, uval, sizeUnit_));
 }
 
 void InSimLink::SendButton(const Button& b) {
   std::lock_guard lock(sendLock_);
-  btn_[2] = b.reqi;
-  btn_[3] = b.ucid;
-  btn_[4] = b.clickId;
-  btn_[5] = b.inst;
-  btn_[6] = b.style;
-  btn_[7] = b.typeIn;
-  btn_[8] = b.l;
-  btn_[9] = b.t;
-  btn_[10] = b.w;
-  btn_[11] = b.h;
-  std::array<std::uint8_t, kBtnTextMax> text{};
-  std::memcpy(text.data(), b.text.data(), std::min(b.text.size(), kBtnTextCopy));
-  std::memcpy(&btn_[12], text.data(), text.size());
-  const std::size_t length = ButtonLength(text, b.typeIn);
-  btn_[0] = std::uint8_t(length / sizeUnit_);
-  WriteLocked(btn_.data(), length);
+  WriteLocked(btn_.data(), EncodeButton(b, sizeUnit_, btn_));
 }
 
 void InSimLink::SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) {
   std::lock_guard lock(sendLock_);
-  WriteDeleteButtons(ucid, clickId, clickMax);
-}
-
-void InSimLink::WriteDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) {
-  bfn_[2] = 0;
-  bfn_[3] = bfn::kDelBtn;
-  bfn_[4] = ucid;
-  bfn_[5] = clickId;
-  bfn_[6] = clickMax;
-  bfn_[7] = 0;
-  WriteLocked(bfn_.data(), bfn_.size());
+  WriteLocked(EncodeBfn({bfn::kDelBtn, ucid, clickId, clickMax}, sizeUnit_));
 }
 
 bool InSimLink::SendLocalMessage(std::string_view text, std::uint8_t sound) {
-  std::array<std::uint8_t, len::kMsl> msl{};
-  msl[0] = std::uint8_t(len::kMsl / sizeUnit_);
-  msl[1] = type::kMsl;
-  msl[3] = sound;
-  const std::size_t n = std::min(text.size(), kMslTextMax);
-  std::memcpy(&msl[4], text.data(), n);
-  SendPacket(msl);
+  SendPacket(EncodeMsl(text, sound, sizeUnit_));
   return text.size() > kMslTextMax;
 }
 
@@ -208,7 +145,8 @@ bool InSimLink::RecvPacket() {
     throw std::runtime_error("InSim protocol error: received a packet of Size 0");
   }
   current_ = need();
-  if (current_ >= len::kTiny && buffer_[pos_ + 1] == type::kTiny && buffer_[pos_ + 3] == tiny::kNone) {
+  if (current_ >= len::kTiny && PacketType(Packet()) == type::kTiny &&
+      DecodeTiny(Packet()).subt == tiny::kNone) {
     SendTiny(0, tiny::kNone);
   }
   // Once per read: a burst of small packets would otherwise print a line each.
@@ -222,9 +160,7 @@ bool InSimLink::RecvPacket() {
 void InSimLink::SwitchInSimVersion(bool version9) {
   {
     std::lock_guard lock(sendLock_);
-    tiny_[2] = 0;
-    tiny_[3] = tiny::kClose;
-    WriteLocked(tiny_.data(), tiny_.size());
+    WriteLocked(EncodeTiny({0, tiny::kClose}, sizeUnit_));
     SetSizeUnit(version9);
   }
 }
@@ -254,10 +190,8 @@ void InSimLink::CloseInSim() noexcept {
 void InSimLink::Leave() noexcept {
   std::lock_guard lock(sendLock_);
   try {
-    WriteDeleteButtons(0, 0, kLastClickId);
-    tiny_[2] = 0;
-    tiny_[3] = tiny::kClose;
-    WriteLocked(tiny_.data(), tiny_.size());
+    WriteLocked(EncodeBfn({bfn::kDelBtn, 0, 0, kLastClickId}, sizeUnit_));
+    WriteLocked(EncodeTiny({0, tiny::kClose}, sizeUnit_));
   } catch (...) {
   }
   // A button or light sent after this, by a click handled meanwhile, could

@@ -90,8 +90,10 @@ class InSimLink : public PacketSink {
  private:
   std::size_t ReadSome(std::uint8_t* data, std::size_t size);
   void WriteLocked(const std::uint8_t* data, std::size_t n);  // send lock held
-  void WriteDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax);  // likewise
-  void SizeTemplates();
+  template <std::size_t N>
+  void WriteLocked(const std::array<std::uint8_t, N>& packet) {
+    WriteLocked(packet.data(), N);
+  }
 
   std::mutex sendLock_;
   bool left_ = false;  // under the send lock
@@ -103,11 +105,8 @@ class InSimLink : public PacketSink {
   asio::io_context io_;
   asio::ip::tcp::socket socket_;
 
-  std::array<std::uint8_t, len::kTiny> tiny_{};
-  std::array<std::uint8_t, len::kSmall> small_{};
-  std::array<std::uint8_t, len::kIsi> isi_{};
-  std::array<std::uint8_t, len::kBtnMax> btn_{};
-  std::array<std::uint8_t, len::kBfn> bfn_{};
+  Isi isi_;
+  ButtonBytes btn_{};  // under the send lock
 
   std::array<std::uint8_t, kRecvBufferSize> buffer_{};
   std::int32_t pos_ = 0;

@@ -1,12 +1,15 @@
 #pragma once
-#include <iosfwd>
+#include <chrono>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 namespace bnx::platform {
 
 // Steady-clock nanoseconds, the one time base of the program.
 using Nanos = std::int64_t;
+// So that times read as durations: ToNanos(10ms).
+constexpr Nanos ToNanos(std::chrono::nanoseconds d) { return d.count(); }
 
 class Timer {
  public:

@@ -36,18 +36,13 @@ constexpr std::array<FunctionButton, 14> kFunctions{{{20, fn::kLights},
 constexpr std::size_t kPerColumn = 7;
 
 constexpr std::uint8_t kSummaryFirstId = 41, kRowsFirstId = 40, kMoreRowsId = 60;
+// The function bindings screen's two buttons above OK and Cancel.
+constexpr std::uint8_t kClearAllId = click::kFirstItem, kAddNewId = click::kFirstItem + 1;
 constexpr std::uint32_t kMaxPerFunction = 10;  // "Add New" and the row click-id ranges
 
 std::string FunctionName(ControlFunction function) {
   const std::string_view name = input::FunctionDisplayName(function);
   return name.empty() ? "Unknown" : std::string(name);
-}
-
-ConfigWindow DefaultWindow(std::uint8_t reqi, std::string title) {
-  ConfigWindow w;
-  w.reqi = reqi;
-  w.title = std::move(title);
-  return w;
 }
 
 std::string MoreLine(std::size_t hidden) { return "^8... " + std::to_string(hidden) + " more"; }
@@ -95,15 +90,9 @@ std::uint8_t DrawFunctionRow(const ConfigWindow& w, insim::PacketSink& sink, con
 }
 
 void ShowControllerOptions(Ui& ui) {
-  ui.state.screen = screen::kControllerOptions;
-  ConfigWindow w = DefaultWindow(screen::kControllerOptions,
-                                 "Beaconix :: Config :: Controller Options");
-  w.top = u8(w.top - 19), w.left = u8(w.left - 13);
-  w.height = u8(w.height + 38), w.width = u8(w.width + 26);
-  DrawWindowFrame(w, ui.sink);
-  DrawCancel(w, ui.sink);
-  DrawSave(w, ui.sink);
-  DrawHeading(w, ui.sink, style::kTitle, "Current Controls");
+  const ConfigWindow w =
+      OpenScreen(ui, screen::kControllerOptions, "Controller Options", {.across = 13, .down = 19});
+  DrawSaveControls(w, ui.sink, "Current Controls");
   const std::uint8_t instructionTop = u8(w.top + 6 + 8);
   w.Send(ui.sink, click::kFirstLabel, style::kPlain, w.left, instructionTop, w.width, 6,
          "Click a function to modify bindings");
@@ -153,20 +142,17 @@ void ControllerOptionsClick(Ui& ui, std::uint8_t clickId) {
 
 void ShowFunctionBindings(Ui& ui, ControlFunction function) {
   UiState& s = ui.state;
-  s.screen = screen::kFunctionBindings;
   s.functionUnderEdit = function;
   s.capture.state = input::capture::kIdle;
   const std::string name = FunctionName(function);
-  ConfigWindow w = DefaultWindow(screen::kFunctionBindings,
-                                 "Beaconix :: Config :: Controller Options :: " + name);
-  DrawWindowFrame(w, ui.sink);
+  const ConfigWindow w = OpenScreen(ui, screen::kFunctionBindings, "Controller Options :: " + name);
   DrawCancel(w, ui.sink);
   DrawOk(w, ui.sink);
   const std::uint8_t smallTop = u8(w.top + w.height - 7 - 10);
-  w.Send(ui.sink, 20, style::kLightButton, u8(w.left + w.width / 2 - 14), smallTop, 12, 6,
+  w.Send(ui.sink, kClearAllId, style::kLightButton, u8(w.left + w.width / 2 - 14), smallTop, 12, 6,
          "^1Clear All");
   const bool full = s.functionEdits.size() >= kMaxPerFunction;
-  w.Send(ui.sink, 21, full ? style::kUnavailable : style::kLightButton,
+  w.Send(ui.sink, kAddNewId, full ? style::kUnavailable : style::kLightButton,
          u8(w.left + w.width / 2 + 2), smallTop, 12, 6, full ? "Add New" : "^2Add New");
   DrawHeading(w, ui.sink, style::kText, "^7Change Controller Bindings for ^6" + name);
   const std::uint8_t half = u8((w.width - 3) / 2);
@@ -200,14 +186,14 @@ void FunctionBindingsClick(Ui& ui, std::uint8_t clickId) {
     case click::kCancel:
       ClearScreen(ui.sink);
       return ShowControllerOptions(ui);
-    case 20: {
+    case kClearAllId: {
       const bool more = s.functionEdits.size() > kMaxPerFunction;
       s.functionEdits.clear();
       ui.sink.SendDeleteButtons(255, kRowsFirstId, u8(kRowsFirstId + 2 * kMaxPerFunction - 1));
       if (more) ui.sink.SendDeleteButtons(255, kMoreRowsId, kMoreRowsId);
       return;
     }
-    case 21:
+    case kAddNewId:
       if (s.functionEdits.size() >= kMaxPerFunction) return;  // drawn unclickable
       ClearScreen(ui.sink);
       return ShowEditControl(ui, true);
@@ -226,12 +212,9 @@ void FunctionBindingsClick(Ui& ui, std::uint8_t clickId) {
 
 void ShowEditControl(Ui& ui, bool isNew) {
   UiState& s = ui.state;
-  s.screen = screen::kEditControl;
   if (isNew) s.editSlot = Binding{};
   const std::string name = FunctionName(s.functionUnderEdit);
-  ConfigWindow w = DefaultWindow(screen::kEditControl,
-                                 "Beaconix :: Config :: Controller Options :: Edit " + name);
-  DrawWindowFrame(w, ui.sink);
+  const ConfigWindow w = OpenScreen(ui, screen::kEditControl, "Controller Options :: Edit " + name);
   s.capture.window = {w.top, w.left, w.height, w.width};
   s.capture.function = s.functionUnderEdit;
   DrawCancel(w, ui.sink);

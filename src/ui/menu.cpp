@@ -36,11 +36,7 @@ constexpr int kRows = 5;
 }  // namespace
 
 void ShowMainMenu(Ui& ui) {
-  ui.state.screen = screen::kMainMenu;
-  ConfigWindow w;
-  w.reqi = screen::kMainMenu;
-  w.title = "Beaconix :: Config :: Main Menu";
-  DrawWindowFrame(w, ui.sink);
+  const ConfigWindow w = OpenScreen(ui, screen::kMainMenu, "Main Menu");
   std::uint8_t t = u8(w.top + w.height / 4);
   for (std::size_t i = 0; i < kEntries.size(); ++i, t = u8(t + 11 + 6))
     w.Send(ui.sink, u8(entry::kSiren + int(i)), style::kMenuEntry, u8(w.left + w.width / 2 - 18), t,
@@ -84,14 +80,8 @@ void MainMenuClick(Ui& ui, std::uint8_t clickId) {
 }
 
 void ShowMiscOptions(Ui& ui) {
-  ui.state.screen = screen::kMiscOptions;
-  ConfigWindow w;
-  w.reqi = screen::kMiscOptions;
-  w.title = "Beaconix :: Config :: Misc Options";
-  DrawWindowFrame(w, ui.sink);
-  DrawCancel(w, ui.sink);
-  DrawSave(w, ui.sink);
-  DrawHeading(w, ui.sink, style::kTitle, "Miscellaneous Options");
+  const ConfigWindow w = OpenScreen(ui, screen::kMiscOptions, "Misc Options");
+  DrawSaveControls(w, ui.sink, "Miscellaneous Options");
   const std::uint8_t firstRow = u8(w.top + 6 + 8);
   const std::uint8_t labelWidth = u8(u8(w.width - 13) / 2);
   for (int i = 0; i < opt::kCount; ++i) {

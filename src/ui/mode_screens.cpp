@@ -15,11 +15,8 @@ constexpr std::string_view kSubHeading = "^7Click a Mode name to show more detai
 constexpr std::uint8_t kHazardsItem = 4, kExtraItem = 5;
 
 // The heading and sub-heading every selection screen starts with; returns the first row's top.
-std::uint8_t DrawSelectionTop(ConfigWindow& w, Ui& ui, std::string_view heading) {
-  DrawWindowFrame(w, ui.sink);
-  DrawCancel(w, ui.sink);
-  DrawSave(w, ui.sink);
-  DrawHeading(w, ui.sink, style::kTitle, heading);
+std::uint8_t DrawSelectionTop(const ConfigWindow& w, Ui& ui, std::string_view heading) {
+  DrawSaveControls(w, ui.sink, heading);
   const std::uint8_t subTop = u8(w.top + 6 + 8);
   w.Send(ui.sink, click::kSubHeading, style::kTitle, w.left, subTop, w.width, 5, kSubHeading);
   return u8(subTop + 5 + 2);
@@ -53,11 +50,8 @@ void DrawDetailsPanel(const ConfigWindow& w, insim::PacketSink& sink, std::uint8
 }  // namespace
 
 void ShowSirenModeScreen(Ui& ui) {
-  ui.state.screen = screen::kSirenMode;
   const UiState& s = ui.state;
-  ConfigWindow w;
-  w.reqi = screen::kSirenMode;
-  w.title = "Beaconix :: Config :: Select Siren Mode";
+  const ConfigWindow w = OpenScreen(ui, screen::kSirenMode, "Select Siren Mode");
   const std::uint8_t firstRow = DrawSelectionTop(w, ui, "Select Siren Mode");
   std::uint8_t t = firstRow;
   for (std::uint32_t m = 0; m < kSirenRows; ++m)
@@ -106,11 +100,8 @@ void SirenModeClick(Ui& ui, std::uint8_t clickId) {
 }
 
 void ShowLightsModeScreen(Ui& ui) {
-  ui.state.screen = screen::kLightsMode;
   const UiState& s = ui.state;
-  ConfigWindow w;
-  w.reqi = screen::kLightsMode;
-  w.title = "Beaconix :: Config :: Select Lights Mode";
+  const ConfigWindow w = OpenScreen(ui, screen::kLightsMode, "Select Lights Mode");
   const std::uint8_t firstRow = DrawSelectionTop(w, ui, "Select Flashing Lights Mode");
   std::uint8_t t = firstRow;
   for (std::uint32_t m = 0; m < kLightsRows; ++m)

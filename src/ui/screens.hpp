@@ -3,10 +3,23 @@
 // Click function for the clicks whose ReqI names it. A new screen adds its
 // pair here and one case to the routing in ui.cpp.
 #include <cstdint>
+#include <string_view>
 
+#include "ui/frame.hpp"
 #include "ui/ui.hpp"
 
 namespace bnx::ui {
+
+// How far a screen's window reaches beyond the standard one on each side.
+struct Grow {
+  std::uint8_t across = 0, down = 0;
+};
+// What every Show starts with: `UI screen` set, and the screen's window drawn,
+// its ReqI the screen number and its title "Beaconix :: Config :: " + title.
+ConfigWindow OpenScreen(Ui& ui, std::uint8_t screen, std::string_view title, Grow grow = {});
+// Cancel, Save and the heading: the top of each screen that saves.
+void DrawSaveControls(const ConfigWindow& window, insim::PacketSink& sink,
+                      std::string_view heading);
 
 // menu.cpp
 void ShowMainMenu(Ui& ui);

@@ -59,6 +59,24 @@ void OpenMainMenu(Ui& ui) {
   if (ui.state.screen == screen::kNone) ShowMainMenu(ui);
 }
 
+ConfigWindow OpenScreen(Ui& ui, std::uint8_t screen, std::string_view title, Grow grow) {
+  ui.state.screen = screen;
+  ConfigWindow w;
+  w.reqi = screen;
+  w.title = "Beaconix :: Config :: ";
+  w.title += title;
+  w.top = u8(w.top - grow.down), w.left = u8(w.left - grow.across);
+  w.height = u8(w.height + 2 * grow.down), w.width = u8(w.width + 2 * grow.across);
+  DrawWindowFrame(w, ui.sink);
+  return w;
+}
+
+void DrawSaveControls(const ConfigWindow& w, insim::PacketSink& sink, std::string_view heading) {
+  DrawCancel(w, sink);
+  DrawSave(w, sink);
+  DrawHeading(w, sink, style::kTitle, heading);
+}
+
 void MakeWorkingLive(Ui& ui) {
   const std::uint32_t active = ui.live.activeSirenMode;
   ui.live = ui.state.working;

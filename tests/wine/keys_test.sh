@@ -16,17 +16,11 @@ cannot_run() {
 for tool in wine Xvfb xdotool node; do command -v "$tool" >/dev/null 2>&1 || cannot_run "no $tool (see tools/setup.sh)"; done
 for exe in Beaconix.exe lfs_window.exe; do [ -f "$dir/$exe" ] || cannot_run "$dir/$exe is not built"; done
 
-display=""
-for n in $(seq 90 120); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-[ -n "$display" ] || { echo "no free X display"; exit 1; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+. "$root/tools/xvfb.sh"
+trap 'kill ${xvfb_pid:-} 2>/dev/null' EXIT
+start_xvfb || exit 1
 
-export DISPLAY=$display LFS_WINDOW_EXE="$dir/lfs_window.exe"
+export LFS_WINDOW_EXE="$dir/lfs_window.exe"
 # One file at a time: they share the display, the window and the keyboard.
 status=0
 for f in wine-keys wine-bind; do node "$root/tests/e2e/run.mjs" wine "$dir/Beaconix.exe" "$prefix" -- "$root/tests/e2e/$f.e2e.mjs" || status=1; done

@@ -116,10 +116,8 @@ export function splitButtonText(textBytes, typeIn) {
   return { caption, text };
 }
 
-// Decodes one framed packet that the client sent. Never throws: problems are
-// returned in `errors`.
-export function decodeClientPacket(bytes, unit) {
-  const buf = new Uint8Array(bytes); // node-insim unpacks from .buffer: needs its own
+// The header fields and the bytes of a packet, as the log shows them.
+function describeHeader(buf) {
   const type = buf[1];
   const out = {
     type: TYPE_NAMES[type] ?? `unknown(${type})`,
@@ -129,12 +127,21 @@ export function decodeClientPacket(bytes, unit) {
     sizeByte: buf[0],
     hex: hex(buf),
   };
-  const errors = [];
   const st = subTypeName(type, buf[3]);
   if (st !== undefined) {
     out.subT = st;
     out.subTNum = buf[3];
   }
+  return out;
+}
+
+// Decodes one framed packet that the client sent. Never throws: problems are
+// returned in `errors`.
+export function decodeClientPacket(bytes, unit) {
+  const buf = new Uint8Array(bytes); // node-insim unpacks from .buffer: needs its own
+  const type = buf[1];
+  const out = describeHeader(buf);
+  const errors = [];
 
   if (unit === 1 && buf.length % 4 !== 0) errors.push(`length ${buf.length} is not a multiple of 4`);
   const exp = EXPECTED_LENGTH[type];
@@ -271,19 +278,7 @@ function defaultsFor(type) {
 export function decodeHostPacket(bytes, unit) {
   const buf = new Uint8Array(bytes);
   const type = buf[1];
-  const out = {
-    type: TYPE_NAMES[type] ?? `unknown(${type})`,
-    typeNum: type,
-    ReqI: buf[2],
-    size: buf.length,
-    sizeByte: buf[0],
-    hex: hex(buf),
-  };
-  const st = subTypeName(type, buf[3]);
-  if (st !== undefined) {
-    out.subT = st;
-    out.subTNum = buf[3];
-  }
+  const out = describeHeader(buf);
   const Cls = P.packetTypeToClass[type];
   if (!Cls || buf.length < 4) return out;
   try {

@@ -9,7 +9,10 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }
 
 int main() {
-  WNDCLASSA wc{.lpfnWndProc = Proc, .hInstance = GetModuleHandleA(nullptr), .lpszClassName = "LfsStandIn"};
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LfsStandIn";
   RegisterClassA(&wc);
   HWND hwnd = CreateWindowA("LfsStandIn", "Live for Speed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                             640, 480, nullptr, nullptr, wc.hInstance, nullptr);

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <iostream>
 #include <string>
 
@@ -12,7 +13,6 @@ namespace bnx::platform::win32 {
 
 namespace {
 
-constexpr Nanos kMs = 1'000'000;
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, Windows 10 1803 and later; older
 // headers lack it and older systems refuse it.
 constexpr DWORD kHighResolutionTimer = 0x00000002;
@@ -50,7 +50,8 @@ void WinTimer::SleepUntil(Nanos deadline) {
     }
     // Whole milliseconds while one is left, then the rest of each time slice
     // until the deadline: at most about a millisecond of spinning per tick.
-    Sleep(left >= kMs ? static_cast<DWORD>(left / kMs) : 0);
+    const auto ms = std::chrono::floor<std::chrono::milliseconds>(std::chrono::nanoseconds(left));
+    Sleep(static_cast<DWORD>(ms.count()));
   }
 }
 
