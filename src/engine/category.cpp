@@ -42,7 +42,7 @@ std::uint32_t ClassifyNickname(std::string_view nickname) {
 }
 
 std::string ModeHintText(const Config& config) {
-  const bool tow = config.activeSirenMode == kTowSirenMode;
+  const bool tow = config.activeSirenMode == siren_mode::kTow;
   const bool automatic = config.modeCategory == category::kAuto;
   std::string text = tow ? "TOW: no siren (" : "Race/Civilian: no siren or flashing lights (";
   if (!automatic) {

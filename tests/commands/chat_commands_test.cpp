@@ -77,7 +77,7 @@ TEST(MessageOut, ParsesActsAndEscapes) {
 // What status says for each case, and every text sent to the chat on the player's behalf
 // (help, status, the disabled-key hint) fits one IS_MSL, with no control byte in it.
 TEST(ChatTexts, StatusCasesAndHintsFitOneMessage) {
-  const auto with = [](auto change) { Status s{"2.4"}; change(s); return s; };
+  const auto with = [](auto change) { Status s; s.version = "2.4"; change(s); return s; };
   const std::string w(200, 'w');
   const std::tuple<Status, std::size_t, std::string> cases[] = {  // status, line, text
       {with([](Status&) {}), 1, "Category: Auto, decided by your name once you join"},
