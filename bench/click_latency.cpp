@@ -119,11 +119,11 @@ int main(int argc, char** argv) {
   LatenessTimer timer(fakes.timer);
   bnx::platform::Platform platform = fakes.With(timer);
   bnx::testing::LoopbackLfs lfs;
-  bnx::Config config;
-  config.insimPort = lfs.port();
+  bnx::Session session;
+  session.insimPort = lfs.port();
   std::ostringstream out, err;
-  bnx::ISApp app(config, platform, out, err);
-  if (app.Connect() != 0) return 1;
+  bnx::ISApp app(bnx::Config{}, session, platform, out, err);
+  if (app.Connect() != bnx::insim::ConnectResult::kConnected) return 1;
   lfs.Accept();
   lfs.ReadPacket(1);
   std::thread receive(&bnx::ISApp::ReceiveLoop, &app);

@@ -21,12 +21,13 @@ int main(int argc, char** argv) {
   bnx::platform::Platform& platform = fakes.platform;
   bnx::testing::LoopbackLfs lfs;
   bnx::Config config;
-  config.insimPort = lfs.port();
+  bnx::Session session;
+  session.insimPort = lfs.port();
   constexpr std::uint8_t kKey = 0x46;  // F: Front Fog toggles on every press
   config.bindings = {bnx::Binding{"", "", bnx::fn::kFrontFog, {}, {}, {kKey}}};
   std::ostringstream out, err;
-  bnx::ISApp app(config, platform, out, err);
-  if (app.Connect() != 0) return 1;
+  bnx::ISApp app(config, session, platform, out, err);
+  if (app.Connect() != bnx::insim::ConnectResult::kConnected) return 1;
   lfs.Accept();
   lfs.ReadPacket(1);
   std::thread tick(&bnx::ISApp::TickLoop, &app);

@@ -199,11 +199,11 @@ struct Rig {
   std::unique_ptr<bnx::ISApp> app;
 
   explicit Rig(int unit, FILE* outFile = nullptr) : outSink(outFile) {
-    bnx::Config config;
-    config.insimPort = lfs.port();
-    config.insimV9Mode = unit == 4;
-    app = std::make_unique<bnx::ISApp>(config, platform, out, err);
-    if (app->Connect() != 0) {
+    bnx::Session session;
+    session.insimPort = lfs.port();
+    session.insimV9 = unit == 4;
+    app = std::make_unique<bnx::ISApp>(bnx::Config{}, session, platform, out, err);
+    if (app->Connect() != bnx::insim::ConnectResult::kConnected) {
       std::fprintf(stderr, "connect failed: %s\n", err.str().c_str());
       std::exit(1);
     }

@@ -23,23 +23,24 @@ constexpr Nanos kPingTimeout = ToNanos(5s);
 constexpr Nanos kMaxTickLag = ToNanos(100ms);
 }  // namespace
 
-ISApp::ISApp(const Config& config, platform::Platform& platform, std::ostream& out,
-             std::ostream& err)
+ISApp::ISApp(const Config& settings, const Session& session, platform::Platform& platform,
+             std::ostream& out, std::ostream& err)
     : platform_(platform),
       out_(out),
       err_(err),
       link_(platform.timer, out, err),
       controllers_(platform.game_input),
-      active_(config),
+      active_(settings),
+      session_(session),
       hud_(link_, active_),
       engine_(active_, hud_),
       category_{active_, localNickname_, localUcid_, link_, [this] { ReapplyHeadlights(); }} {
   controllers_.Create(out);
-  link_.SetPort(active_.insimPort);
-  link_.SetAdmin(active_.adminPassword);
+  link_.SetPort(session_.insimPort);
+  link_.SetAdmin(session_.adminPassword);
   link_.SetIName("Beaconix");
-  insimV9Mode_ = active_.insimV9Mode;
-  link_.SetSizeUnit(active_.insimV9Mode);
+  insimV9Mode_ = session_.insimV9;
+  link_.SetSizeUnit(session_.insimV9);
 }
 
 ISApp::~ISApp() = default;
@@ -50,9 +51,9 @@ void ISApp::ReapplyHeadlights() {
   }
 }
 
-Config ISApp::Settings() const {
-  Config next = active_;
-  next.insimV9Mode = insimV9Mode_.load();
+Handover ISApp::HandOver() const {
+  Handover next{active_, session_, link_.lfsInSimVer.load() != 0};
+  next.session.insimV9 = insimV9Mode_.load();
   return next;
 }
 
@@ -65,7 +66,7 @@ void ISApp::FinishUi(ui::Outbox& sends) {
     pendingSave_.reset();
     if (config::SaveConfig(snapshot, snapshot.fileName, err_) == 0) {
       std::lock_guard lock(state_);
-      active_.fileState = FileState::kSaved;
+      session_.file.state = FileState::kSaved;
     }
   }
   std::exception_ptr sendError;
@@ -224,8 +225,8 @@ commands::Status ISApp::ReadStatus() {
   s.siren = engine_.light().siren;
   s.horn = engine_.light().horn;
   for (const input::Controller& c : controllers_.controllers()) s.controllers.push_back(c.productName);
-  s.file = active_.fileState;
-  s.skippedLines = active_.skippedLines;
+  s.file = session_.file.state;
+  s.skippedLines = session_.file.skippedLines;
   return s;
 }
 
@@ -257,9 +258,10 @@ void ISApp::BeginInSim() {
 }
 
 void ISApp::ShowNewVersionNotice() {
-  if (active_.newVersion.empty()) return;
-  link_.SendLocalMessage(insim::NewVersionText(active_.newVersion), 4);
-  link_.SendLocalMessage(insim::UpdatePageText(active_.updatePage), 0);
+  const update::Notice& notice = session_.update;
+  if (notice.newVersion.empty()) return;
+  link_.SendLocalMessage(insim::NewVersionText(notice.newVersion), 4);
+  link_.SendLocalMessage(insim::UpdatePageText(notice.page), 0);
 }
 
 void ISApp::TickLoop() {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/session.hpp"
 #include "commands/chat_commands.hpp"
 #include "config/config.hpp"
 #include "engine/category.hpp"
@@ -27,15 +28,22 @@ namespace bnx {
 
 using Nanos = platform::Nanos;
 
+// What a connection leaves to the next.
+struct Handover {
+  Config settings;        // live: what the player saved or tried
+  Session session;        // with the InSim version to open with, and a Save's mark
+  bool answered = false;  // LFS answered with its version before the end
+};
+
 class ISApp : private ui::Actions, private commands::ChatActions {
  public:
-  ISApp(const Config& config, platform::Platform& platform, std::ostream& out, std::ostream& err);
+  ISApp(const Config& settings, const Session& session, platform::Platform& platform,
+        std::ostream& out, std::ostream& err);
   ~ISApp() override;
   ISApp(const ISApp&) = delete;
   ISApp& operator=(const ISApp&) = delete;
 
-  // 0 connected, 1 failed, 2 refused.
-  int Connect() { return link_.Connect(); }
+  insim::ConnectResult Connect() { return link_.Connect(); }
   void ReceiveLoop();
   void TickLoop();
   // Ends both threads from outside them, as a failure inside either would.
@@ -51,9 +59,8 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   // The "/o bnx" chat commands of one IS_MSO; runs on the receive thread.
   void MessageOut(insim::Bytes mso);
 
-  // What the next connection starts from: the live settings (what the player
-  // saved or tried) and the InSim version. Only once both threads have ended.
-  Config Settings() const;
+  // Only once both threads have ended.
+  Handover HandOver() const;
   bool stopped() const { return stop_.load() != 0; }
   insim::InSimLink& link() { return link_; }
   std::uint32_t controlWord() const { return controlWord_.load(); }
@@ -119,6 +126,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   std::atomic<bool> insimV9Mode_{false};
   insim::Sta sta_;
   Config active_;
+  Session session_;  // its file state under the state lock
   engine::Hud hud_;
   engine::Engine engine_;
   std::uint8_t pingReqI_ = 1;

@@ -67,13 +67,13 @@ bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream
 
 }  // namespace
 
-LfsSetup ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
-  std::string admin = cfg.adminPassword;
+LfsSetup ReadLFSConfig(Session& session, std::ostream& out, std::ostream& err) {
+  std::string admin = session.adminPassword;
   if (ScanFile("cfg.txt", "cfg.txt", out, err, [&](const std::string& line, int) {
         std::smatch m;
         if (std::regex_search(line, m, AdminPattern())) admin = m[1].str();
       })) {
-    cfg.adminPassword = admin;
+    session.adminPassword = admin;
     // IS_ISI's Admin field holds 15 characters: a longer password is not sent
     // at all, and all the player would see is LFS closing the connection.
     if (admin.size() > kMaxAdminChars) {
@@ -86,7 +86,7 @@ LfsSetup ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
   const std::filesystem::path autoexec = std::filesystem::path("data") / "script" / "autoexec.lfs";
   bool portLine = false;
   std::string lineEnd;
-  std::uint32_t port = cfg.insimPort;
+  std::uint32_t port = session.insimPort;
   const bool opened = ScanFile(autoexec, "autoexec.lfs", out, err, [&](const std::string& line, int number) {
     std::smatch m;
     if (!std::regex_search(line, m, PortPattern())) return;
@@ -101,7 +101,7 @@ LfsSetup ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err) {
     port = static_cast<std::uint32_t>(found);
   }, &lineEnd);
   if (!opened) return LfsSetup::kNoAutoexec;
-  cfg.insimPort = port;
+  session.insimPort = port;
   if (portLine) return LfsSetup::kPortLine;
 
   // The leading line break keeps the new line apart from a last line that has

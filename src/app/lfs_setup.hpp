@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "config/config.hpp"
+#include "app/session.hpp"
 
 namespace bnx {
 
@@ -18,10 +18,10 @@ enum class LfsSetup {
 
 // Learns the InSim admin password from "cfg.txt" and the InSim port from
 // data/script/autoexec.lfs (both relative to the current directory) and stores
-// them in `cfg`. Adds "/insim 29999" to autoexec.lfs when it has no /insim line
+// them in `session`. Adds "/insim 29999" to autoexec.lfs when it has no /insim line
 // and tells the user on `out`. Files that cannot be opened are skipped silently;
 // a file that opens but cannot be read is reported on `err` and counts as not found.
-LfsSetup ReadLFSConfig(Config& cfg, std::ostream& out, std::ostream& err);
+LfsSetup ReadLFSConfig(Session& session, std::ostream& out, std::ostream& err);
 
 // What to do while LFS does not listen on `port`, after the first attempt failed.
 std::string WaitingForLfsText(LfsSetup setup, std::uint32_t port);

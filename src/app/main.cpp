@@ -12,5 +12,7 @@ int main(int, char**) {
   // A write to a socket that LFS has closed must fail, not end the process.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  return bnx::RunBeaconix(bnx::platform::SystemPlatform(), std::cout, std::cerr);
+  // Declined at start-up or stopped by the player, it ends as meant to: 0.
+  bnx::RunBeaconix(bnx::platform::SystemPlatform(), std::cout, std::cerr);
+  return 0;
 }

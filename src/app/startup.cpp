@@ -1,14 +1,15 @@
 #include "app/startup.hpp"
 
-#include <algorithm>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <thread>
+#include <utility>
 
 #include "app/isapp.hpp"
 #include "app/lfs_setup.hpp"
+#include "app/retry.hpp"
 #include "app/stop_request.hpp"
 #include "config/config.hpp"
 #include "config/config_file.hpp"
@@ -20,8 +21,8 @@ namespace bnx {
 using namespace std::chrono_literals;
 using platform::ToNanos;
 
-std::optional<LfsSetup> StartUp(Config& config, platform::Platform& platform, std::ostream& out,
-                                std::ostream& err) {
+std::optional<LfsSetup> StartUp(Config& settings, Session& session, platform::Platform& platform,
+                                std::ostream& out, std::ostream& err) {
   const update::WindowsInfo windows = update::ReadWindowsInfo(platform.registry);
   out << update::DescribeWindows(windows) << std::endl;
   out << "\n   Beaconix v" << update::kProgramVersion
@@ -35,15 +36,15 @@ std::optional<LfsSetup> StartUp(Config& config, platform::Platform& platform, st
     return std::nullopt;
   }
 
-  if (update::CheckForUpdates(windows, config, platform.https, out) == 1) {
+  if (update::CheckForUpdates(windows, session.update, platform.https, out) == 1) {
     out << "Press any key to open update page..." << std::endl;
     platform.console.WaitAnyKey();
-    platform.shell.Open(config.updatePage);
+    platform.shell.Open(session.update.page);
     return std::nullopt;
   }
 
-  const bool loaded = config::LoadStartupConfig(config, out, err);
-  const LfsSetup setup = ReadLFSConfig(config, out, err);
+  session.file = config::LoadStartupConfig(settings, out, err);
+  const LfsSetup setup = ReadLFSConfig(session, out, err);
 
   platform.timer.BeginPeriod(10);
   const Nanos before = platform.timer.Now();
@@ -51,7 +52,7 @@ std::optional<LfsSetup> StartUp(Config& config, platform::Platform& platform, st
   const double took = double(platform.timer.Now() - before) / 1e6;
   if (took > 11.0) out << "Timer test: 10ms took " << took << "ms.\n";
 
-  if (!loaded) {
+  if (!session.file.loaded()) {
     out << "Lights: PageDown\n"
         << "Sirens: PageUp ~ Tap to cycle, Double-tap to turn off.\n";
   }
@@ -75,79 +76,105 @@ class Attach {
   StopRequest& stop_;
 };
 
-// Runs one connected ISApp's two threads to their end; what it had live then
-// becomes `settings`, so that nothing the player saved is lost with the connection.
-void RunConnection(ISApp& app, Config& settings) {
-  std::thread receive(&ISApp::ReceiveLoop, &app);
-  std::thread tick;
-  try {
-    tick = std::thread(&ISApp::TickLoop, &app);
-  } catch (...) {
-    app.StopAndShutdown();  // stopped first, so the end of the link is not reported as LFS's
-    receive.join();
-    settings = app.Settings();
-    throw;
+// Connects and reconnects, one ISApp at a time, until the player asks to stop;
+// each connection starts from what the one before left.
+class OuterLoop {
+ public:
+  OuterLoop(const Config& settings, const Session& session, LfsSetup setup, StopRequest& stop,
+            platform::Platform& platform, std::ostream& out, std::ostream& err)
+      : settings_(settings),
+        session_(session),
+        setup_(setup),
+        port_(session.insimPort == 0 ? 29999 : session.insimPort),
+        stop_(stop),
+        platform_(platform),
+        out_(out),
+        err_(err) {}
+
+  void Run() {
+    while (!stop_.requested()) {
+      const Attempt attempt = TryOnce();
+      if (stop_.requested()) return;
+      const Retry next = policy_.After(attempt);
+      if (!next.said.empty() || next.explain) {
+        out_ << next.said;
+        if (next.explain) out_ << WaitingForLfsText(setup_, port_);
+        out_ << std::flush;
+      }
+      if (next.wait > 0 && !stop_.SleepFor(next.wait)) return;
+    }
   }
-  tick.join();
-  receive.join();
-  settings = app.Settings();
-}
+
+ private:
+  Attempt TryOnce() {
+    try {
+      auto app = std::make_unique<ISApp>(settings_, session_, platform_, out_, err_);
+      const Attach attached(stop_, *app);
+      if (policy_.announce())
+        out_ << "Connecting to LFS on port " << port_ << "...\n" << std::flush;
+      switch (app->Connect()) {
+        case insim::ConnectResult::kConnected:
+          policy_.Connected();
+          return RunConnection(*app);
+        case insim::ConnectResult::kRefused:
+          return Attempt::kRefused;
+        case insim::ConnectResult::kFailed:
+          return Attempt::kFailed;
+      }
+    } catch (const std::exception& e) {
+      err_ << "outerloop: " << e.what() << std::endl;
+    } catch (...) {
+    }
+    return Attempt::kError;
+  }
+
+  // Runs one connected ISApp's two threads to their end; what it had live
+  // then is what the next connection starts from, even when a thread could
+  // not start, so that nothing the player saved is lost with the connection.
+  Attempt RunConnection(ISApp& app) {
+    auto takeOver = [&] {
+      Handover left = app.HandOver();
+      settings_ = std::move(left.settings);
+      session_ = std::move(left.session);
+      return left.answered ? Attempt::kAnswered : Attempt::kUnanswered;
+    };
+    std::thread receive(&ISApp::ReceiveLoop, &app);
+    std::thread tick;
+    try {
+      tick = std::thread(&ISApp::TickLoop, &app);
+    } catch (...) {
+      app.StopAndShutdown();  // stopped first, so the end of the link is not reported as LFS's
+      receive.join();
+      takeOver();
+      throw;
+    }
+    tick.join();
+    receive.join();
+    return takeOver();
+  }
+
+  Config settings_;
+  Session session_;
+  const LfsSetup setup_;
+  const std::uint32_t port_;
+  RetryPolicy policy_;
+  StopRequest& stop_;
+  platform::Platform& platform_;
+  std::ostream& out_;
+  std::ostream& err_;
+};
 
 }  // namespace
 
-int NextAttempt(int attempts) { return attempts < 6 ? attempts + 1 : attempts; }
-
-Nanos RetryDelay(int attempt) { return Nanos(attempt + 1) * ToNanos(1s); }
-
-int RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
+Ending RunBeaconix(platform::Platform& platform, std::ostream& out, std::ostream& err) {
   StopRequest stop(platform.stop_signals, out);
-  Config config;
-  const std::optional<LfsSetup> setup = StartUp(config, platform, out, err);
-  if (!setup) return stop.requested() ? stop.Stopped() : 0;
-
-  int attempts = 0;
-  int unanswered = 0;  // connections in a row that LFS ended before it answered
-  bool everConnected = false;
-  const std::uint32_t shownPort = config.insimPort == 0 ? 29999 : config.insimPort;
-  for (;;) {
-    if (stop.requested()) return stop.Stopped();
-    try {
-      auto app = std::make_unique<ISApp>(config, platform, out, err);
-      std::optional<Attach> attached(std::in_place, stop, *app);
-      if (attempts == 0) out << "Connecting to LFS on port " << shownPort << "...\n" << std::flush;
-      const int result = app->Connect();
-      if (result == 0) {
-        everConnected = true;
-        attempts = 0;
-        RunConnection(*app, config);
-        if (stop.requested()) return stop.Stopped();
-        // LFS ending every connection before it answers (a wrong admin
-        // password, say) is tried again at once the first time, then at the
-        // pace of refused attempts, not many times a second.
-        unanswered = app->link().lfsInSimVer.load() == 0 ? std::min(unanswered + 1, 7) : 0;
-        if (unanswered > 1 && !stop.SleepFor(RetryDelay(unanswered - 1))) return stop.Stopped();
-        continue;
-      }
-      attached.reset();
-      if (stop.requested()) return stop.Stopped();
-      if (attempts == 0) {
-        if (result == 2) out << "Connection refused" << (everConnected ? " (will continue trying)" : "") << "\n";
-        // On a first start LFS has often not opened its port yet: say once
-        // what to do, and keep trying as after a lost connection.
-        if (!everConnected) out << WaitingForLfsText(*setup, shownPort);
-        out << std::flush;
-      }
-      attempts = NextAttempt(attempts);
-      app.reset();
-      if (!stop.SleepFor(RetryDelay(attempts))) return stop.Stopped();
-    } catch (const std::exception& e) {
-      err << "outerloop: " << e.what() << std::endl;
-      // Whatever failed may fail again at once: do not spin.
-      if (!stop.SleepFor(ToNanos(1s))) return stop.Stopped();
-    } catch (...) {
-      if (!stop.SleepFor(ToNanos(1s))) return stop.Stopped();
-    }
-  }
+  Config settings;
+  Session session;
+  const std::optional<LfsSetup> setup = StartUp(settings, session, platform, out, err);
+  if (!setup && !stop.requested()) return Ending::kDeclined;
+  if (setup) OuterLoop(settings, session, *setup, stop, platform, out, err).Run();
+  stop.Stopped();
+  return Ending::kStopped;
 }
 
 }  // namespace bnx

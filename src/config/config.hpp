@@ -18,25 +18,25 @@ constexpr int kCount = 10;
 // How Beaconix.cfg stood at start-up; a Save in the run makes it kSaved.
 enum class FileState : std::uint8_t { kLoaded, kSkippedLines, kMissing, kUnusable, kSaved };
 
-// The settings of one run. The entry point owns one; every connection works on a copy.
+// What "/o bnx status" says of the file; never stored.
+struct FileStatus {
+  FileState state = FileState::kMissing;
+  int skippedLines = 0;
+  bool loaded() const { return state == FileState::kLoaded || state == FileState::kSkippedLines; }
+};
+
+// The player's settings: what a Save writes to Beaconix.cfg and makes live.
+// The entry point owns one; every connection works on a copy and hands it to
+// the next. What start-up finds for the run is kept apart (app/session.hpp).
 struct Config {
   BindingList bindings;
   std::uint32_t activeSirenMode = 0;  // "M:"
   std::uint32_t sirenBehaviour = 0;   // "m:"
   std::uint32_t modeCategory = 0;     // "c:"
   std::uint32_t lightsMode = 0;       // "l:"
-  std::string adminPassword;          // from LFS's cfg.txt
-  std::uint32_t insimPort = 0;        // from autoexec.lfs; 0 means 29999
-  std::uint8_t hornType = 1;
+  std::uint8_t hornType = 1;          // no line of its own: every horn is horn 1
   std::string fileName = "Beaconix.cfg";
   std::array<bool, opt::kCount> options{};  // o:0 to o:9
-  bool insimV9Mode = false;                 // carried between connections, never stored
-  std::string newVersion;                   // from the update check
-  std::string updatePage;
-  std::uint32_t updateChannel = 0;  // 0 Release, 1 Beta, 2 Dev
-  std::string variantVersion;
-  FileState fileState = FileState::kMissing;  // what "/o bnx status" reports, never stored
-  int skippedLines = 0;
 
   bool option(int n) const { return options[static_cast<std::size_t>(n)]; }
 };

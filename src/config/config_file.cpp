@@ -533,20 +533,21 @@ void LoadDefaults(Config& cfg) {
   cfg.bindings.push_back(siren);
 }
 
-bool LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err) {
+FileStatus LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err) {
   out << "\nLoading Config... ";
   std::ifstream in{fs::path(cfg.fileName), std::ios::binary};
   const ReadState st = in.is_open() ? Read(cfg, in, err) : ReadState{};
-  cfg.skippedLines = st.problems;
+  FileStatus file;
+  file.skippedLines = st.problems;
   if (!in.is_open() || st.failed) {
-    cfg.fileState = in.is_open() ? FileState::kUnusable : FileState::kMissing;
+    file.state = in.is_open() ? FileState::kUnusable : FileState::kMissing;
     out << "Failed. Loading defaults.\nType \"/o bnx config\" ingame to customise." << std::endl;
     LoadDefaults(cfg);
-    return false;
+    return file;
   }
-  cfg.fileState = st.problems > 0 ? FileState::kSkippedLines : FileState::kLoaded;
+  file.state = st.problems > 0 ? FileState::kSkippedLines : FileState::kLoaded;
   out << std::endl;
-  return true;
+  return file;
 }
 
 }  // namespace bnx::config

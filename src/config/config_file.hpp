@@ -41,8 +41,8 @@ void WriteConfig(const Config& cfg, std::ostream& os);
 void LoadDefaults(Config& cfg);
 
 // Start-up: "Loading Config... ", then the defaults when `cfg.fileName` does not
-// load. Returns whether it loaded; `cfg.fileState` and `cfg.skippedLines` say how.
-bool LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err);
+// load. Returns how the file stood.
+FileStatus LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err);
 
 // The "k:", "b:" and "p:" lines of one binding, each ending in a line feed.
 std::string BindingToText(const Binding& binding);

@@ -45,7 +45,7 @@ void InSimLink::SetSizeUnit(bool version9) {
   isi_.insimVer = version9 ? 9 : 8;
 }
 
-int InSimLink::Connect() {
+ConnectResult InSimLink::Connect() {
   pos_ = fill_ = 0;
   current_ = 0;
   try {
@@ -54,14 +54,14 @@ int InSimLink::Connect() {
     asio::connect(socket_, endpoints);
     socket_.set_option(asio::ip::tcp::no_delay(true));
     SendPacket(EncodeIsi(isi_, sizeUnit_));
-    return 0;
+    return ConnectResult::kConnected;
   } catch (const std::system_error& e) {
-    if (e.code() == asio::error::connection_refused) return 2;
+    if (e.code() == asio::error::connection_refused) return ConnectResult::kRefused;
     err_ << DescribeSystemError(e.code()) << "\n\t" << e.what() << std::endl;
   } catch (const std::exception& e) {
     err_ << e.what() << std::endl;
   }
-  return 1;
+  return ConnectResult::kFailed;
 }
 
 std::size_t InSimLink::ReadSome(std::uint8_t* data, std::size_t size) {

@@ -20,6 +20,12 @@ namespace bnx::insim {
 using Nanos = platform::Nanos;
 constexpr std::size_t kRecvBufferSize = 16384;
 
+enum class ConnectResult : std::uint8_t {
+  kConnected,
+  kRefused,  // nothing listens on the port
+  kFailed,   // any other failure, already reported on err
+};
+
 class InSimLink : public PacketSink {
  public:
   InSimLink(platform::Timer& timer, std::ostream& out, std::ostream& err);
@@ -33,8 +39,7 @@ class InSimLink : public PacketSink {
   void SetIName(std::string_view name);
   void SetSizeUnit(bool version9);  // size unit 4 and InSimVer 9, or 1 and 8
 
-  // 0 connected, 2 refused, 1 any other failure (already reported on err).
-  int Connect();
+  ConnectResult Connect();
 
   // Checks Size and Type and sends Size x size unit bytes.
   void SendPacket(std::span<const std::uint8_t> packet);

@@ -113,13 +113,13 @@ std::string UserAgent(const WindowsInfo& info) {
          (info.is64Bit ? "x64" : "x86") + ")";
 }
 
-int CheckForUpdates(const WindowsInfo& info, Config& config, platform::Https& https,
+int CheckForUpdates(const WindowsInfo& info, Notice& notice, platform::Https& https,
                     std::ostream& out, const UpdateSite& site) {
   const std::string body = https.Get(site.host, kRequestPath, UserAgent(info), out);
-  return ReadUpdateAnswer(body, config, out, site);
+  return ReadUpdateAnswer(body, notice, out, site);
 }
 
-int ReadUpdateAnswer(const std::string& body, Config& config, std::ostream& out,
+int ReadUpdateAnswer(const std::string& body, Notice& notice, std::ostream& out,
                      const UpdateSite& site) {
   int result = 0;
   try {
@@ -144,28 +144,28 @@ int ReadUpdateAnswer(const std::string& body, Config& config, std::ostream& out,
     if (unreadable) out << "Update check: the update host sent an unreadable version.\n";
 
     if (!latest.value.empty() && latest.value != kProgramVersion) {
-      config.newVersion = latest.value;
-      config.updatePage = site.releasePage;
+      notice.newVersion = latest.value;
+      notice.page = site.releasePage;
     }
     if (!site.variantTag.empty() && !variant.value.empty() && variant.value != kProgramVersion) {
-      config.variantVersion = variant.value;
+      notice.variantVersion = variant.value;
     }
     if (refused.found) {
       out << "***  Your version of Beaconix has been blacklisted.  ***\n"
           << "***       This version can no-longer be used.        ***\n\n";
       // Without a newer version named there would be no page to open.
-      if (config.updatePage.empty()) config.updatePage = site.releasePage;
+      if (notice.page.empty()) notice.page = site.releasePage;
       result = 1;
     }
     if (!site.variantTag.empty()) {
-      if (!config.variantVersion.empty()) {
+      if (!notice.variantVersion.empty()) {
         out << "***  There is a new version of Beaconix available ***\n"
             << "     Download the latest version at: " << site.releasePage << "\n\n";
       }
-    } else if (!config.newVersion.empty()) {
-      out << "***  There is a new " << ChannelName(config.updateChannel)
-          << " version of Beaconix available: " << config.newVersion << "  ***\n"
-          << "     Download the latest version at: " << config.updatePage << "\n\n";
+    } else if (!notice.newVersion.empty()) {
+      out << "***  There is a new " << ChannelName(notice.channel)
+          << " version of Beaconix available: " << notice.newVersion << "  ***\n"
+          << "     Download the latest version at: " << notice.page << "\n\n";
     }
   } catch (const std::exception& e) {
     out << "Error checking for updates:\n" << e.what() << "\n\n";

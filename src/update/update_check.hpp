@@ -1,10 +1,10 @@
 #pragma once
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
 
 #include "beaconix_version.hpp"
-#include "config/config.hpp"
 #include "platform/system.hpp"
 #include "update/windows_info.hpp"
 
@@ -31,14 +31,22 @@ bool PlausibleVersion(std::string_view text);
 // "Beaconix/<version> (<build>x64)", the build being Windows's, e.g. 19045
 std::string UserAgent(const WindowsInfo& info);
 
-// Asks the update host, stores a newer version and its page in `config` and
+// What the check found, for the console now and LFS's chat on each connection.
+struct Notice {
+  std::string newVersion;      // a newer release, empty when none
+  std::string page;            // where to get it; a refused version's way out
+  std::uint32_t channel = 0;   // 0 Release, 1 Beta, 2 Dev: only its name is shown
+  std::string variantVersion;  // a newer version for the build's variant tag
+};
+
+// Asks the update host, keeps a newer version and its page in `notice` and
 // prints the notices. 0 carry on, 1 this version is refused: open
-// config.updatePage and stop.
-int CheckForUpdates(const WindowsInfo& info, Config& config, platform::Https& https,
+// notice.page and stop.
+int CheckForUpdates(const WindowsInfo& info, Notice& notice, platform::Https& https,
                     std::ostream& out, const UpdateSite& site = BuildSite());
 
 // The check without the request: what an answer tells.
-int ReadUpdateAnswer(const std::string& body, Config& config, std::ostream& out,
+int ReadUpdateAnswer(const std::string& body, Notice& notice, std::ostream& out,
                      const UpdateSite& site = BuildSite());
 
 }  // namespace bnx::update

@@ -3,7 +3,7 @@
 // lost connections, the local connection's renames and the main thread's stops
 // are covered end to end.
 #include "app/isapp.hpp"
-#include "app/startup.hpp"
+#include "app/retry.hpp"
 #include "app/stop_request.hpp"
 
 #include "config/config_file.hpp"
@@ -49,14 +49,15 @@ struct ScriptedTimer : platform::Timer {
 class ISAppTest : public ::testing::Test {
  protected:
   void Connect(bool realTime = false) {
-    config_.insimPort = lfs_.port();
-    app_ = std::make_unique<ISApp>(config_, realTime ? fakes_.platform : platform_, out_, err_);
-    ASSERT_EQ(app_->Connect(), 0);
+    session_.insimPort = lfs_.port();
+    app_ = std::make_unique<ISApp>(config_, session_, realTime ? fakes_.platform : platform_, out_, err_);
+    ASSERT_EQ(app_->Connect(), insim::ConnectResult::kConnected);
     lfs_.Accept();
     lfs_.ReadPacket(1);  // IS_ISI
   }
 
   Config config_;
+  Session session_;
   platform::fake::FakePlatform fakes_;
   ScriptedTimer timer_;
   platform::Platform platform_ = fakes_.With(timer_);
@@ -127,7 +128,7 @@ TEST_F(ISAppTest, ALostConnectionReadsTheSameOnEverySystem) {
       {asio::error::connection_reset, "Connection forcibly closed by LFS.\n"},
       {asio::error::broken_pipe, "Connection forcibly closed by LFS.\n"}};
   for (const auto& [error, said] : cases) {
-    ISApp app(config_, platform_, out_, err_);
+    ISApp app(config_, session_, platform_, out_, err_);
     stream.error = error;
     app.link().UseStream(&stream);
     out_.str("");
@@ -137,7 +138,8 @@ TEST_F(ISAppTest, ALostConnectionReadsTheSameOnEverySystem) {
 }
 
 // LFS gone just as the player clicks Save: the click's buttons cannot be sent
-// (this ISApp never connected, so every send fails), yet the file is written.
+// (this ISApp never connected, so every send fails), yet the file is written,
+// and "/o bnx status" says so on the next connection too.
 class SaveThenDrop : public test::TempFolder {};
 
 TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
@@ -151,19 +153,48 @@ TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
     ASSERT_EQ(config::LoadConfig(config, config.fileName, std::cerr), 0);
     platform::fake::FakePlatform fake;
     std::ostringstream out, err;
-    ISApp app(config, fake.platform, out, err);
+    ISApp app(config, Session{}, fake.platform, out, err);
     for (std::size_t i = 0; i < clicks.size(); i += 2)
       EXPECT_ANY_THROW(app.DispatchPacket(ByteVec{8, 46, clicks[i], 0, clicks[i + 1], 0, 0, 0}));
+    EXPECT_EQ(app.HandOver().session.file.state, FileState::kSaved);
     const std::string file = Read("Beaconix.cfg");
     EXPECT_TRUE(file.starts_with(saved) || file.ends_with(saved)) << file;
     EXPECT_EQ(err.str(), "");
   }
 }
 
-TEST(Reconnect, AttemptsFollowAfterTwoToSevenSecondsThenEverySeven) {
-  std::vector<Nanos> waits;
-  for (int attempt = 0, i = 0; i < 9; ++i) waits.push_back(RetryDelay(attempt = NextAttempt(attempt)) / (1000 * kMs));
-  EXPECT_EQ(waits, (std::vector<Nanos>{2, 3, 4, 5, 6, 7, 7, 7, 7}));
+// The outer loop's pace and words, one attempt's end a row, in order: a first
+// start with LFS away, a connection, LFS away again, then connections that LFS
+// ends before it answers (a wrong admin password, say).
+TEST(RetryPolicy, AttemptsFollowAfterTwoToSevenSecondsAndTheTroubleIsSaidOnce) {
+  const std::string kRefused = "Connection refused\n", kStill = "Connection refused (will continue trying)\n";
+  struct Row { Attempt ended; Nanos waitS; std::string said; bool explained, announces; };
+  const Row rows[] = {
+      {Attempt::kError, 1, "", false, true},  // the loop's own error counts nothing
+      {Attempt::kRefused, 2, kRefused, true, false}, {Attempt::kFailed, 3, "", false, false},
+      {Attempt::kRefused, 4, "", false, false}, {Attempt::kRefused, 5, "", false, false},
+      {Attempt::kRefused, 6, "", false, false}, {Attempt::kRefused, 7, "", false, false},
+      {Attempt::kError, 1, "", false, false}, {Attempt::kRefused, 7, "", false, false},
+      {Attempt::kAnswered, 0, "", false, true}, {Attempt::kRefused, 2, kStill, false, false},
+      {Attempt::kRefused, 3, "", false, false}, {Attempt::kUnanswered, 0, "", false, true},
+      {Attempt::kUnanswered, 2, "", false, true}, {Attempt::kUnanswered, 3, "", false, true},
+      {Attempt::kFailed, 2, "", false, false},  // a failure between leaves the unanswered count
+      {Attempt::kUnanswered, 4, "", false, true}, {Attempt::kUnanswered, 5, "", false, true},
+      {Attempt::kUnanswered, 6, "", false, true}, {Attempt::kUnanswered, 7, "", false, true},
+      {Attempt::kUnanswered, 7, "", false, true}, {Attempt::kAnswered, 0, "", false, true},
+      {Attempt::kUnanswered, 0, "", false, true}};
+  RetryPolicy policy;
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& r = rows[i];
+    if (r.ended == Attempt::kAnswered || r.ended == Attempt::kUnanswered) policy.Connected();
+    const Retry next = policy.After(r.ended);
+    EXPECT_EQ(next.wait, r.waitS * 1000 * kMs) << "row " << i;
+    EXPECT_EQ(next.said, r.said) << "row " << i;
+    EXPECT_EQ(next.explain, r.explained) << "row " << i;
+    EXPECT_EQ(policy.announce(), r.announces) << "row " << i;
+  }
+  const Retry failed = RetryPolicy().After(Attempt::kFailed);  // reported already: only the help
+  EXPECT_TRUE(failed.said.empty() && failed.explain);
 }
 
 // Runs the tick loop through a jump of the clock; how many ticks then ran late.
@@ -190,7 +221,7 @@ std::filesystem::path SaveFolder(pid_t test) {
 void RequestAndWait(bool stuck, int saveMs = 0) {
   platform::fake::FakePlatform fakes;
   std::ostringstream quiet;
-  ISApp app(Config{}, fakes.platform, quiet, quiet);
+  ISApp app(Config{}, Session{}, fakes.platform, quiet, quiet);
   StopRequest stop(fakes.stopSignals, std::cerr);
   if (stuck) stop.SetApp(&app);
   if (saveMs != 0) {

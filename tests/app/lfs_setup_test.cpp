@@ -22,16 +22,16 @@ const std::string kNotice = "\n    Default InSim port set in autoexec.lfs\n\n";
 
 class LfsFiles : public test::TempFolder {
  protected:
-  // Runs on a fresh Config; returns what was printed.
+  // Runs on a fresh Session; returns what was printed.
   std::string Run() {
-    out_ = {}, err_ = {}, cfg_ = Config{};
-    cfg_.adminPassword = "kept";
-    found_ = ReadLFSConfig(cfg_, out_, err_);
+    out_ = {}, err_ = {}, session_ = Session{};
+    session_.adminPassword = "kept";
+    found_ = ReadLFSConfig(session_, out_, err_);
     return out_.str();
   }
 
   const fs::path kAutoexec = fs::path("data") / "script" / "autoexec.lfs";
-  Config cfg_;
+  Session session_;
   LfsSetup found_ = LfsSetup::kNoAutoexec;
   std::ostringstream out_, err_;
 };
@@ -54,7 +54,7 @@ TEST_F(LfsFiles, FindsThePortInEveryAcceptedFormAndAddsALineOnlyWhenThereIsNone)
     const std::string text = "/echo hello\n" + line;
     Write(kAutoexec, text);
     EXPECT_EQ(Run(), printed);
-    EXPECT_EQ(cfg_.insimPort, port);
+    EXPECT_EQ(session_.insimPort, port);
     EXPECT_EQ(Read(kAutoexec), printed == kNotice ? text + kAdded : text);
     EXPECT_EQ(found_, printed == kNotice ? LfsSetup::kLineAdded : LfsSetup::kPortLine);
     EXPECT_EQ(err_.str(), "");
@@ -91,7 +91,7 @@ TEST_F(LfsFiles, ReadsTheAdminPasswordAndOutsideTheLfsFolderDoesNothingElse) {
   for (const auto& [text, password, warned] : cases) {
     Write("cfg.txt", text);
     EXPECT_EQ(Run(), warned ? tooLong : "") << text;
-    EXPECT_EQ(cfg_.adminPassword, password) << text;
+    EXPECT_EQ(session_.adminPassword, password) << text;
   }
   EXPECT_FALSE(fs::exists("data"));
   EXPECT_EQ(err_.str(), "");

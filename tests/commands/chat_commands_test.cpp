@@ -126,7 +126,7 @@ TEST(ChatTexts, StatusCasesAndHintsFitOneMessage) {
 TEST(MessageOut, WiredIntoTheConnection) {
   platform::fake::FakePlatform fake;
   std::ostringstream out, err;
-  ISApp app(Config{}, fake.platform, out, err);  // never connected
+  ISApp app(Config{}, Session{}, fake.platform, out, err);  // never connected
   app.DispatchPacket(Mso("bnx lightsmode 3"));
   EXPECT_EQ(app.activeConfig().lightsMode, 3u);
   app.DispatchPacket(Mso("bnx config"));  // the screen opens, its sends fail

@@ -152,26 +152,25 @@ TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaultsAndFilesThatCannotBeReadCount
   Write("Beaconix.cfg", "v:1\nM:4\nc:2\no:1:1\nk:flash:65\n");
   Config partial;
   partial.lightsMode = 3;
-  EXPECT_FALSE(LoadStartupConfig(partial, out, err));
+  EXPECT_EQ(LoadStartupConfig(partial, out, err).state, FileState::kUnusable);
   EXPECT_EQ(partial.bindings, kDefaultBindings);
   EXPECT_EQ(partial.sirenBehaviour + partial.activeSirenMode + partial.modeCategory, 0u);
   EXPECT_TRUE(partial.lightsMode == 3 && partial.option(1));
-  EXPECT_EQ(partial.fileState, FileState::kUnusable);
   // A line the program cannot read costs that line only.
   Write("Beaconix.cfg", "# my bindings\nv:1\nm:2\nk:flash:65\n");
   Config cfg;
-  EXPECT_TRUE(LoadStartupConfig(cfg, out, err));
+  const FileStatus skipped = LoadStartupConfig(cfg, out, err);
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kFlash, {65})});
-  EXPECT_TRUE(cfg.fileState == FileState::kSkippedLines && cfg.skippedLines == 1);
+  EXPECT_TRUE(skipped.state == FileState::kSkippedLines && skipped.skippedLines == 1 && skipped.loaded());
   // Files that open but fail every read, as folders do.
   fs::remove("Beaconix.cfg");
   for (const char* name : {"Beaconix.cfg", "cfg.txt", "data/script/autoexec.lfs"}) fs::create_directories(name);
-  cfg.adminPassword = "kept";
-  EXPECT_FALSE(LoadStartupConfig(cfg, out, err));
+  EXPECT_EQ(LoadStartupConfig(cfg, out, err).state, FileState::kUnusable);
   EXPECT_EQ(cfg.bindings, kDefaultBindings);
-  EXPECT_EQ(cfg.fileState, FileState::kUnusable);
-  EXPECT_EQ(ReadLFSConfig(cfg, out, err), LfsSetup::kNoAutoexec);
-  EXPECT_TRUE(cfg.adminPassword == "kept" && cfg.insimPort == 0);
+  Session session;
+  session.adminPassword = "kept";
+  EXPECT_EQ(ReadLFSConfig(session, out, err), LfsSetup::kNoAutoexec);
+  EXPECT_TRUE(session.adminPassword == "kept" && session.insimPort == 0);
   EXPECT_EQ(out.str(), failed + "\nLoading Config... \n" + failed);
   EXPECT_EQ(err.str(), "Error reading config at line: 1: not a setting: # my bindings\n"
                        "Error reading config at line: 1: the file could not be read\n"

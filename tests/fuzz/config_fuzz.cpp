@@ -168,11 +168,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const fs::path script = fs::path("data") / "script" / "autoexec.lfs";
       WriteFile("cfg.txt", cfgTxt);
       WriteFile(script, autoexec);
-      Config cfg;
-      ReadLFSConfig(cfg, out, err);
+      Session session;
+      ReadLFSConfig(session, out, err);
       const std::string after = ReadFile(script), kept(autoexec);
       Check(after == kept || after == kept + "\n/insim 29999\n" || after == kept + "\r\n/insim 29999\r\n", "autoexec.lfs kept");
-      Check(cfg.insimPort <= 65535, "port in range");
+      Check(session.insimPort <= 65535, "port in range");
       break;
     }
   }

@@ -50,12 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static platform::fake::FakePlatform fakes;
   ManualTimer timer;
   Config config;
-  config.insimV9Mode = data[0] & 1;
+  Session session;
+  session.insimV9 = data[0] & 1;
   config.options[opt::kShowHud] = config.options[opt::kRunningLights] = data[0] & 2;
   config.sirenBehaviour = data[0] & 2 ? 3 : 0;
   std::ostringstream out, err;
   platform::Platform platform = fakes.With(timer);
-  ISApp app(config, platform, out, err);
+  ISApp app(config, session, platform, out, err);
   MemoryStream stream(data + 1, size - 1, data[0] >> 2, app.link());
   app.link().UseStream(&stream);
   app.ReceiveLoop();

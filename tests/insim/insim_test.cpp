@@ -56,7 +56,7 @@ class LinkTest : public ::testing::Test {
     link_.SetPort(lfs_.port());
     link_.SetAdmin(admin);
     link_.SetSizeUnit(version9);
-    ASSERT_EQ(link_.Connect(), 0) << err_.str();
+    ASSERT_EQ(link_.Connect(), ConnectResult::kConnected) << err_.str();
     lfs_.Accept();
     isi_ = lfs_.Read(44);
   }

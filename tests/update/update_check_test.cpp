@@ -63,15 +63,16 @@ TEST_F(CheckForUpdates, StartUpTranscriptForEachAnswer) {
     fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProductName"] = "Windows 10 Pro\x1b[2J";
     fake.registry.values["SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\CurrentBuild"] = "19045";
     fake.https.body = c.answer;
-    Config config;
+    Config settings;
+    Session session;
     std::ostringstream out, err;
-    EXPECT_EQ(StartUp(config, withConsole, out, err).has_value(), !c.stops) << c.answer;
+    EXPECT_EQ(StartUp(settings, session, withConsole, out, err).has_value(), !c.stops) << c.answer;
     const std::string text = out.str();
     EXPECT_EQ(text.rfind("Windows 10 Pro?[2J 19045 x64\n\n   Beaconix v" + kV + " ", 0), 0u) << text;
     EXPECT_NE(text.find(" (" + std::string(WebSite()) + ")\n"), text.npos) << "the banner names the site the pages are on";
     const std::size_t from = text.find('\n', text.find("Beaconix v" + kV)) + 1;
     EXPECT_EQ(text.substr(from, c.stops ? text.npos : text.find("\nLoading Config") - from), c.printed) << c.answer;
-    EXPECT_EQ(config.newVersion + " " + config.updatePage, c.newVersion + " " + (c.newVersion.empty() && !c.stops ? "" : kPage));
+    EXPECT_EQ(session.update.newVersion + " " + session.update.page, c.newVersion + " " + (c.newVersion.empty() && !c.stops ? "" : kPage));
     EXPECT_EQ(fake.shell.opened.size() + console.anyKeys, c.stops ? 2u : 0u);
     EXPECT_EQ(fake.shell.opened, c.stops ? std::vector{kPage} : std::vector<std::string>{});
     const auto& r = fake.https.requests.at(0);  // one request, to the update host
