@@ -1,5 +1,5 @@
-// ISApp's two threads, and the stop request's own way out, where the main
-// thread cannot end the program. Version handling, start-up requests, pings,
+// ISApp's two threads, the stop request's own way out, where the main thread
+// cannot end the program, and the native folder lock. Version handling, start-up requests, pings,
 // lost connections, the local connection's renames and the main thread's stops
 // are covered end to end.
 #include "app/isapp.hpp"
