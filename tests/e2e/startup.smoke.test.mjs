@@ -116,7 +116,7 @@ test('a second copy in the same folder, by whatever path, refuses; one in anothe
   await startUpgraded(ctx);
   for (const [dir, argv] of [[ctx.dir, from(dos(ctx.dir))], [link, from(dos(link))], ...(drive ? [[ctx.dir, from(`${drive.toUpperCase()}\\`)]] : [])]) {
     const second = start(dir, argv);
-    const said = await second.waitForText(/Beaconix is already running in this folder\.\n|Connecting/, { timeout: START_TIMEOUT });
+    const said = await second.waitForText(/Beaconix is already running in this folder\.\nPress Enter to close\.\n|Connecting/, { timeout: START_TIMEOUT });
     assert.equal(said.match[0], RUNNING, argv.at(-1));
     await sleep(300);
     assert.equal(second.exit, null, 'exited without waiting for Enter');
