@@ -288,9 +288,9 @@ void ISApp::TickLoop() {
     out_ << "TickLoop: Unknown exception\n" << std::endl;
   }
   Stop();
-  // The receive thread would otherwise wait for LFS for ever. Shutting the
-  // socket down wakes its read here and under Wine; asking LFS to close the
-  // connection also ends it where a blocked read waits for the peer.
+  // The receive thread would otherwise wait for LFS for ever. LFS is asked
+  // to close the connection (the leave has asked already), and the link is
+  // ended from this side too, whether LFS does or not.
   if (receiving_.load()) link_.CloseInSim();
   link_.Shutdown();
 }

@@ -1,6 +1,7 @@
 #include "insim/link.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <ostream>
 #include <stdexcept>
@@ -65,7 +66,23 @@ ConnectResult InSimLink::Connect() {
 }
 
 std::size_t InSimLink::ReadSome(std::uint8_t* data, std::size_t size) {
-  return stream_ ? stream_->ReadSome(data, size) : socket_.read_some(asio::buffer(data, size));
+  if (stream_) return stream_->ReadSome(data, size);
+  {
+    std::lock_guard lock(readLock_);
+    if (ending_) return 0;
+    reading_ = true;
+  }
+  struct Ended {
+    InSimLink& link;
+    ~Ended() {
+      {
+        std::lock_guard lock(link.readLock_);
+        link.reading_ = false;
+      }
+      link.readEnded_.notify_all();
+    }
+  } ended{*this};
+  return socket_.read_some(asio::buffer(data, size));
 }
 
 void InSimLink::WriteLocked(const std::uint8_t* data, std::size_t n) {
@@ -200,10 +217,19 @@ void InSimLink::Leave() noexcept {
 }
 
 void InSimLink::Shutdown() {
-  // Only unblocks the reader; the socket is closed by the destructor after
-  // both threads have ended.
+  // The shutdown ends a blocked read natively. Under Wine the read waits for
+  // LFS to close its end, which it may never do: closing the socket ends it
+  // there. Not at once, so that a read the shutdown has woken is never closed
+  // under, and LFS can close first after a TINY_CLOSE.
+  constexpr auto kReadEndWait = std::chrono::milliseconds(100);
+  std::unique_lock lock(readLock_);
+  ending_ = true;
   std::error_code ignored;
   socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+  if (readEnded_.wait_for(lock, kReadEndWait, [this] { return !reading_; })) return;
+  std::lock_guard send(sendLock_);
+  left_ = true;
+  socket_.close(ignored);
 }
 
 }  // namespace bnx::insim

@@ -2,6 +2,7 @@
 // The TCP connection to LFS and everything that crosses it.
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <iosfwd>
 #include <mutex>
@@ -59,7 +60,8 @@ class InSimLink : public PacketSink {
   void SwitchInSimVersion(bool version9);
   void SendPingIfIdle(std::uint8_t reqi, Nanos now);
 
-  // Ends a blocking read on another thread.
+  // Ends the connection under a blocking read on another thread; no read
+  // follows. Nothing is sent after it if the socket had to be closed.
   void Shutdown();
   // Asks LFS to close the connection (TINY_CLOSE); a link already broken is
   // left as it is.
@@ -102,6 +104,9 @@ class InSimLink : public PacketSink {
 
   std::mutex sendLock_;
   bool left_ = false;  // under the send lock
+  std::mutex readLock_;  // taken before the send lock, never after it
+  std::condition_variable readEnded_;
+  bool reading_ = false, ending_ = false;  // under the read lock
   std::string host_ = "localhost";
   std::uint16_t port_ = 29999;
   platform::Timer& timer_;

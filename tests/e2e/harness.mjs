@@ -150,10 +150,10 @@ export class App {
     Object.assign(this, { dir, stdout: '', stderr: '', cr: '', chunks: [], waiters: new Set(), ended: null, exit: null });
   }
 
-  start() {
+  start(argv = BEACONIX_CMD) {
     const env = { ...process.env, ...(IS_WINE && { WINEDEBUG: '-all', WINEPREFIX }) };
     // Own process group, so that Wine's helper processes go with it.
-    this.proc = spawn(BEACONIX_CMD[0], BEACONIX_CMD.slice(1), { cwd: this.dir, env, stdio: 'pipe', detached: true });
+    this.proc = spawn(argv[0], argv.slice(1), { cwd: this.dir, env, stdio: 'pipe', detached: true });
     this.startedAt = performance.now();
     this.exited = new Promise((resolve) => {
       const end = (exit, why) => {
@@ -235,7 +235,7 @@ export async function setup(t, { host = {} } = {}) {
     ctx.hosts.push(h);
     return h.start(opts);
   };
-  ctx.startApp = () => (ctx.app = new App(dir).start());
+  ctx.startApp = (argv) => (ctx.app = new App(dir).start(argv));
   t.after(async () => {
     await ctx.app?.kill();
     for (const h of ctx.hosts) await h.stop();

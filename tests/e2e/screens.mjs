@@ -39,12 +39,25 @@ export async function openScreens(t, config = CONFIG, { linked = false } = {}) {
       await ctx.host.waitFor({ conn: s.conn, dir: 'recv', ...(typeof until === 'number' ? { type: 'IS_BTN', ClickID: until } : until) }, { from });
       return s.sent(from);
     },
-    // Clicks until the screen `name` is drawn; it must match its golden list from the last deletion on.
+    // The screen's buttons (the HUD's aside) that LFS shows now: each IS_BTN draws, each
+    // deletion removes, and so does the player's clear.
+    shown() {
+      const on = new Map();
+      for (const e of ctx.host.entries.filter((e) => e.conn === s.conn)) {
+        if (e.type === 'IS_BTN') on.set(e.fields.ClickID, asGolden(e));
+        else if (e.subT === 'BFN_DEL_BTN') for (let id = e.fields.ClickID; id <= Math.max(e.fields.ClickID, e.fields.ClickMax); id++) on.delete(id);
+        else if (e.subT === 'BFN_CLEAR' || e.subT === 'BFN_USER_CLEAR') on.clear();
+      }
+      return [...on.values()].filter((b) => b.ClickID >= 5).sort((a, b) => a.ClickID - b.ClickID);
+    },
+    // Clicks until the screen `name` is drawn: it must match its golden list from the last
+    // deletion on, and nothing of the screen before may be left beside it.
     async matches(clicks, name) {
       const want = golden(name);
       const sent = await s.click(clicks, { type: 'IS_BTN', ReqI: want.at(-1).ReqI, ClickID: want.at(-1).ClickID });
       const drawn = sent.slice(sent.findLastIndex((e) => e.type === 'IS_BFN') + 1).filter((e) => e.type === 'IS_BTN');
       assert.deepEqual(drawn.map(asGolden), want, name);
+      assert.deepEqual(s.shown(), want.toSorted((a, b) => a.ClickID - b.ClickID), `${name} beside what was not cleared`);
       return sent;
     },
   };

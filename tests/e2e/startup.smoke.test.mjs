@@ -1,11 +1,12 @@
 // First starts before LFS listens, and the version-9 upgrade at start; LFS ending a connection.
-// One copy per LFS folder: a second copy in the same folder says so and does not
-// connect; one in another folder runs beside it; a killed copy leaves no lock.
+// One copy per LFS folder: a second copy in the same folder, also by a symbolic link
+// or (under Wine) another drive letter, says so and does not connect; one in another
+// folder runs beside it; a killed copy leaves no lock.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { App, ROOT, SKIP, SLACK, START_TIMEOUT, T, VERSION_RE, setup, sleep, startUpgraded } from './harness.mjs';
+import { App, BEACONIX_CMD, IS_WINE, ROOT, SKIP, SLACK, START_TIMEOUT, T, VERSION_RE, WINEPREFIX, setup, sleep, startUpgraded } from './harness.mjs';
 
 const opts = { skip: SKIP, timeout: 120000 };
 const HELP = 'Type "/o bnx config" ingame to view or customise controls & settings.\nFor full instructions, see the readme or the website.\n\n';
@@ -93,22 +94,36 @@ test('version 9 host: upgrade, second connection in 4-byte units, then the start
 
 const RUNNING = 'Beaconix is already running in this folder.\nPress Enter to close.\n';
 
-test('a second copy in the same folder refuses, one in another folder connects, a killed copy frees the folder', { skip: SKIP, timeout: 240000 }, async (t) => {
+test('a second copy in the same folder, by whatever path, refuses; one in another folder connects; a killed copy frees the folder', { skip: SKIP, timeout: 240000 }, async (t) => {
   const ctx = await setup(t);
-  await startUpgraded(ctx);
-  const start = (dir) => {
-    const app = new App(dir).start();
+  const link = path.join(ctx.dir, 'link');
+  fs.symlinkSync(ctx.dir, link);
+  // Under Wine each copy starts from a folder given as Windows spells it: the folder
+  // as it is, through the link, and as the root of a drive of its own.
+  const drive = IS_WINE && ['y:', 'x:', 'w:', 'v:'].find((d) => !fs.existsSync(path.join(WINEPREFIX, 'dosdevices', d)));
+  if (drive) {
+    fs.symlinkSync(ctx.dir, path.join(WINEPREFIX, 'dosdevices', drive));
+    t.after(() => fs.rmSync(path.join(WINEPREFIX, 'dosdevices', drive)));
+  }
+  const dos = (p) => `Z:${p.replaceAll('/', '\\')}`;
+  const from = (dir) => (IS_WINE ? [BEACONIX_CMD[0], 'cmd', '/c', `cd /d ${dir} && ${dos(BEACONIX_CMD[1])}`] : BEACONIX_CMD);
+  const start = (dir, argv) => {
+    const app = new App(dir).start(argv);
     t.after(() => app.kill());
     return app;
   };
-  const second = start(ctx.dir);
-  await second.waitForText(RUNNING, { timeout: START_TIMEOUT });
-  await sleep(300);
-  assert.equal(second.exit, null, 'exited without waiting for Enter');
-  second.proc.stdin.write('\n');
-  assert.equal((await second.waitExit()).code, 0);
-  assert.equal(second.count('Connecting'), 0);
-  assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'the second copy connected');
+  ctx.startApp(from(dos(ctx.dir)));
+  await startUpgraded(ctx);
+  for (const [dir, argv] of [[ctx.dir, from(dos(ctx.dir))], [link, from(dos(link))], ...(drive ? [[ctx.dir, from(`${drive.toUpperCase()}\\`)]] : [])]) {
+    const second = start(dir, argv);
+    const said = await second.waitForText(/Beaconix is already running in this folder\.\nPress Enter to close\.\n|Connecting/, { timeout: START_TIMEOUT });
+    assert.equal(said.match[0], RUNNING, argv.at(-1));
+    await sleep(300);
+    assert.equal(second.exit, null, 'exited without waiting for Enter');
+    second.proc.stdin.write('\n');
+    assert.equal((await second.waitExit()).code, 0);
+  }
+  assert.equal(ctx.host.find({ event: 'connect' }).length, 2, 'a second copy connected');
 
   const other = await setup(t, { host: false });
   fs.writeFileSync(path.join(other.dir, 'data', 'script', 'autoexec.lfs'), `/insim ${ctx.port}\n`);

@@ -71,7 +71,8 @@ const base = {
   players: [],
   localName: 'Player',
   sta: {},
-  ...pick(scenario, ['insimVersion', 'version', 'product', 'keepalive', 'pingReply', 'players', 'localName', 'sta']),
+  keepOpen: false,
+  ...pick(scenario, ['insimVersion', 'version', 'product', 'keepalive', 'pingReply', 'players', 'localName', 'sta', 'keepOpen']),
 };
 if (opts['insim-version'] !== undefined) base.insimVersion = Number(opts['insim-version']);
 if (opts['lfs-version'] !== undefined) base.version = opts['lfs-version'];
@@ -130,6 +131,7 @@ class Conn {
     socket.on('data', (d) => this.onData(d));
     socket.on('end', () => {
       log({ conn: n, event: 'end', detail: 'client closed its side (FIN)' });
+      if (!this.cfg.keepOpen) socket.end();
     });
     socket.on('error', (e) => log({ conn: n, event: 'socket-error', code: e.code, message: e.message }));
     socket.on('close', (hadError) => {
@@ -219,7 +221,8 @@ class Conn {
     if (rec.type !== 'IS_TINY') return;
     switch (rec.subT) {
       case 'TINY_CLOSE':
-        this.close('TINY_CLOSE');
+        if (this.cfg.keepOpen) log({ conn: this.n, event: 'note', detail: 'TINY_CLOSE: connection kept open' });
+        else this.close('TINY_CLOSE');
         break;
       case 'TINY_PING':
         if (this.cfg.pingReply) this.send({ type: 'IS_TINY', SubT: 'TINY_REPLY', ReqI: rec.ReqI });
@@ -384,7 +387,8 @@ try {
 }
 
 // ---- server ----
-const server = net.createServer((socket) => {
+// Half-open allowed, so that a connection can be kept open after the client's FIN (keepOpen).
+const server = net.createServer({ allowHalfOpen: true }, (socket) => {
   if (shuttingDown) {
     socket.destroy();
     return;

@@ -10,7 +10,7 @@ namespace bnx::platform {
 Platform& SystemPlatform() {
   static fake::FakePlatform fakes;
   static posix::SignalStopSignals signals;
-  static posix::LockFileFolderLock folderLock;
+  static posix::FolderFlock folderLock;
   static Platform platform{fakes.keyboard, fakes.window, fakes.gameInput, fakes.timer, fakes.console,
                            fakes.shell,    fakes.https,  fakes.registry,  signals,     folderLock};
   static const bool named = [] {

@@ -57,11 +57,21 @@ void SignalStopSignals::Watch(std::function<void()> request) {
 
 void SignalStopSignals::ExitNow() { std::_Exit(0); }
 
-bool LockFileFolderLock::Take() {
-  const int fd = open("Beaconix.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  // A folder that cannot be written to cannot be guarded: the copy runs.
-  if (fd < 0) return true;
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;  // kept open: held as long as the process
+FolderFlock::~FolderFlock() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool FolderFlock::Take() {
+  // The folder itself, opened for reading: whoever may run the program here
+  // can open it, also where nothing may be written, and every path to the
+  // folder leads to the one lock.
+  const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;  // a folder that cannot be listed cannot be guarded
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+    return true;
+  }
   const bool held = errno == EWOULDBLOCK;
   close(fd);
   return !held;

@@ -16,11 +16,18 @@ class SignalStopSignals : public StopSignals {
   [[noreturn]] void ExitNow() override;
 };
 
-// An advisory lock (flock) on Beaconix.lock in the current folder; the file
-// stays, the lock goes with the process.
-class LockFileFolderLock : public FolderLock {
+// An advisory lock (flock) on the current folder itself; it goes with the
+// process, or with this object.
+class FolderFlock : public FolderLock {
  public:
+  FolderFlock() = default;
+  ~FolderFlock() override;
+  FolderFlock(const FolderFlock&) = delete;
+  FolderFlock& operator=(const FolderFlock&) = delete;
   bool Take() override;
+
+ private:
+  int fd_ = -1;
 };
 
 }  // namespace bnx::platform::posix

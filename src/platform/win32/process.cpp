@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <mutex>
 #include <string>
 
@@ -63,16 +64,34 @@ std::wstring MutexName(std::wstring path) {
   return L"Local\\Beaconix " + path;
 }
 
-// The full path in one spelling: long names, lower case (Windows compares
-// paths without case).
+// The folder itself rather than the spelling of its path: a symbolic link, a
+// junction, a subst drive and a mapped drive next to its UNC path all lead to
+// one volume serial number and file index; where the file system gives no
+// index, to one final path (lower case: Windows compares paths without case).
 std::wstring CurrentFolder() {
-  std::wstring path(GetCurrentDirectoryW(0, nullptr), L'\0');
-  path.resize(GetCurrentDirectoryW(DWORD(path.size()), path.data()));
-  std::wstring full(GetLongPathNameW(path.c_str(), nullptr, 0), L'\0');
-  full.resize(GetLongPathNameW(path.c_str(), full.data(), DWORD(full.size())));
-  if (full.empty()) full = path;
-  CharLowerBuffW(full.data(), DWORD(full.size()));
-  return full;
+  HANDLE folder = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  std::wstring key;
+  if (folder != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(folder, &info) && (info.nFileIndexHigh | info.nFileIndexLow) != 0) {
+      wchar_t id[32];
+      swprintf(id, 32, L"%08lx %08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+      key = id;
+    } else {
+      const DWORD size = GetFinalPathNameByHandleW(folder, nullptr, 0, FILE_NAME_NORMALIZED);
+      key.resize(size);
+      const DWORD length = size ? GetFinalPathNameByHandleW(folder, key.data(), size, FILE_NAME_NORMALIZED) : 0;
+      key.resize(length < size ? length : 0);
+    }
+    CloseHandle(folder);
+  }
+  if (key.empty()) {  // a folder that cannot be opened: its path as given
+    key.resize(GetCurrentDirectoryW(0, nullptr));
+    key.resize(GetCurrentDirectoryW(DWORD(key.size()), key.data()));
+  }
+  CharLowerBuffW(key.data(), DWORD(key.size()));
+  return key;
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ class WinStopSignals : public StopSignals {
   [[noreturn]] void ExitNow() override;
 };
 
-// A named mutex keyed by the current folder's full path.
+// A named mutex keyed by the current folder itself, whatever path leads to it.
 class WinFolderLock : public FolderLock {
  public:
   bool Take() override;
