@@ -209,7 +209,7 @@ TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
   for (const auto& [clicks, saved] : cases) {
     Write("Beaconix.cfg", "v:1\nm:0\nc:0\nk:lights:34\n");
     Config config;
-    ASSERT_EQ(config::LoadConfig(config, config.fileName, std::cerr), 0);
+    ASSERT_EQ(config::LoadConfig(config, config.fileName, std::cerr), config::LoadResult::kLoaded);
     platform::fake::FakePlatform fake;
     std::ostringstream out, err;
     ISApp app(config, fake.platform, out, err);
