@@ -20,7 +20,7 @@
 #include <tuple>
 
 #include "platform/fake/fake_platform.hpp"
-#include "platform/posix/process.hpp"
+#include "platform/native/process.hpp"
 #include "support/loopback_lfs.hpp"
 #include "support/temp_folder.hpp"
 
@@ -79,8 +79,8 @@ TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
   auto click = [&](std::uint8_t reqi, std::uint8_t id) { app_->DispatchPacket(ByteVec{8, 46, reqi, 0, id, 0, 0, 0}); };
   click(1, 0);
   EXPECT_EQ(app_->uiScreen(), 2);
-  fakes_.gameInput.Plug(pad, product, "Pad", 8, 0);
-  fakes_.gameInput.SetButton(pad, 3, true);
+  fakes_.game_input.Plug(pad, product, "Pad", 8, 0);
+  fakes_.game_input.SetButton(pad, 3, true);
   click(2, 24);
   click(2, 24);
   fakes_.keyboard.Hold(0x22);
@@ -185,11 +185,11 @@ TEST_F(ISAppTest, AStopSwitchesOffThenLeavesWhileAClickArrives) {
 class FolderLockTest : public test::TempFolder {};
 
 TEST_F(FolderLockTest, HoldsInAReadOnlyFolderAndAgainstAnotherUser) {
-  platform::posix::FolderFlock mine;
+  platform::native::FolderFlock mine;
   ASSERT_TRUE(mine.Take());
   AsOrdinaryUser([] {
     std::filesystem::permissions(".", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    platform::posix::FolderFlock first, second, outside;
+    platform::native::FolderFlock first, second, outside;
     EXPECT_TRUE(first.Take());
     EXPECT_FALSE(second.Take());
     std::filesystem::current_path("..");
@@ -252,7 +252,7 @@ void RequestAndWait(bool stuck, int saveMs = 0) {
   platform::fake::FakePlatform fakes;
   std::ostringstream quiet;
   ISApp app(Config{}, fakes.platform, quiet, quiet);
-  StopRequest stop(fakes.stopSignals, std::cerr);
+  StopRequest stop(fakes.stop_signals, std::cerr);
   if (stuck) stop.SetApp(&app);
   if (saveMs != 0) {
     const auto file = SaveFolder(getppid()) / "Beaconix.cfg";
@@ -264,7 +264,7 @@ void RequestAndWait(bool stuck, int saveMs = 0) {
       });
     }).detach();
   }
-  fakes.stopSignals.request();
+  fakes.stop_signals.request();
   std::this_thread::sleep_for(std::chrono::seconds(60));
 }
 
