@@ -23,6 +23,7 @@
 #include "platform/native/process.hpp"
 #include "support/loopback_lfs.hpp"
 #include "support/temp_folder.hpp"
+#include "ui/frame.hpp"
 
 namespace bnx {
 namespace {
@@ -202,10 +203,24 @@ TEST_F(FolderLockTest, HoldsInAReadOnlyFolderAndAgainstAnotherUser) {
 class SaveThenDrop : public test::TempFolder {};
 
 TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
-  const std::pair<std::vector<std::uint8_t>, std::string> cases[] = {  // ReqI and ClickID of each click; the file
-      {{1, 0, 2, 23, 8, 21, 8, 15}, "v:1\nm:0\nM:0\nc:0\no:0:0\no:1:1"}, {{1, 0, 2, 20, 3, 23, 3, 15}, "v:1\nm:3\nM:6"},
-      {{1, 0, 2, 21, 4, 23, 4, 15}, "v:1\nm:0\nM:0\nc:0\nl:3\n"},
-      {{1, 0, 2, 22, 5, 20, 6, 20, 6, 9, 5, 15}, "o:7:0\n"}};  // Clear All
+  using namespace ui;
+  struct Click { std::uint8_t screen, id; };
+  // The HUD's title opens the main menu; its entries are the first items.
+  const Click hud{engine::hud::kReqI, click::kHudTitle}, siren{screen::kMainMenu, click::kFirstItem},
+      lights{screen::kMainMenu, click::kFirstItem + 1}, controls{screen::kMainMenu, click::kFirstItem + 2},
+      other{screen::kMainMenu, click::kFirstItem + 3};
+  const std::string options = "o:0:0\no:1:0\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:0\n";
+  const std::pair<std::vector<Click>, std::string> cases[] = {
+      {{hud, other, {screen::kMiscOptions, click::kFirstItem + opt::kFastYelp}, {screen::kMiscOptions, click::kSave}},
+       "v:1\nm:0\nM:0\nc:0\no:0:0\no:1:1\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:0\nk:lights:34\n"},
+      {{hud, siren, {screen::kSirenMode, click::kFirstItem + 3}, {screen::kSirenMode, click::kSave}},
+       "v:1\nm:3\nM:6\nc:0\n" + options + "k:lights:34\n"},
+      {{hud, lights, {screen::kLightsMode, click::kFirstItem + 3}, {screen::kLightsMode, click::kSave}},
+       "v:1\nm:0\nM:0\nc:0\nl:3\n" + options + "k:lights:34\n"},
+      // The flashing lights' bindings: Clear All, OK.
+      {{hud, controls, {screen::kControllerOptions, click::kFirstItem}, {screen::kFunctionBindings, click::kFirstItem},
+        {screen::kFunctionBindings, click::kOk}, {screen::kControllerOptions, click::kSave}},
+       "v:1\nm:0\nM:0\nc:0\n" + options}};
   for (const auto& [clicks, saved] : cases) {
     Write("Beaconix.cfg", "v:1\nm:0\nc:0\nk:lights:34\n");
     Config config;
@@ -213,10 +228,8 @@ TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
     platform::fake::FakePlatform fake;
     std::ostringstream out, err;
     ISApp app(config, fake.platform, out, err);
-    for (std::size_t i = 0; i < clicks.size(); i += 2)
-      EXPECT_ANY_THROW(app.DispatchPacket(ByteVec{8, 46, clicks[i], 0, clicks[i + 1], 0, 0, 0}));
-    const std::string file = Read("Beaconix.cfg");
-    EXPECT_TRUE(file.starts_with(saved) || file.ends_with(saved)) << file;
+    for (const Click& c : clicks) EXPECT_ANY_THROW(app.DispatchPacket(ByteVec{8, 46, c.screen, 0, c.id, 0, 0, 0}));
+    EXPECT_EQ(Read("Beaconix.cfg"), saved);
     EXPECT_EQ(err.str(), "");
   }
 }
