@@ -12,6 +12,7 @@
 #include <string>
 
 #include "config/config_file.hpp"
+#include "config/config_format.hpp"
 #include "config/line_reader.hpp"
 #include "input/bindings.hpp"
 #include "input/functions.hpp"
@@ -67,7 +68,7 @@ void ReadConfig(benchmark::State& state) {
     std::istringstream in(text);
     std::ostringstream err;
     Config cfg;
-    if (config::ReadConfig(cfg, in, err) != 0 || !err.str().empty()) state.SkipWithError("did not load");
+    if (config::ReadConfig(cfg, in, err) != config::LoadResult::kLoaded || !err.str().empty()) state.SkipWithError("did not load");
     records = cfg.bindings.size();
   }
   state.counters["records"] = double(records);
@@ -97,7 +98,7 @@ void SaveConfig(benchmark::State& state) {
     state.PauseTiming();
     std::ofstream(file, std::ios::binary) << File(state.range(0));
     state.ResumeTiming();
-    if (config::SaveConfig(cfg, file, err) != 0) state.SkipWithError("did not save");
+    if (config::SaveConfig(cfg, file, err) != config::SaveResult::kWritten) state.SkipWithError("did not save");
   }
   fs::remove_all(dir);
   state.SetComplexityN(state.range(0));

@@ -64,7 +64,7 @@ void ISApp::FinishUi(ui::Outbox& sends) {
   if (pendingSave_) {
     const Config snapshot = std::move(*pendingSave_);
     pendingSave_.reset();
-    if (config::SaveConfig(snapshot, snapshot.fileName, err_) == 0) {
+    if (config::SaveConfig(snapshot, snapshot.fileName, err_) == config::SaveResult::kWritten) {
       std::lock_guard lock(state_);
       session_.file.state = FileState::kSaved;
     }

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "app/isapp.hpp"
-#include "config/config_file.hpp"
+#include "config/safe_write.hpp"
 
 namespace bnx {
 

@@ -1,4 +1,5 @@
 #pragma once
+// Implemented once per system (native/, win32/); the core's config saves use it.
 #include <filesystem>
 
 namespace bnx::platform {

@@ -20,9 +20,10 @@
 #include <tuple>
 
 #include "platform/fake/fake_platform.hpp"
-#include "platform/posix/process.hpp"
+#include "platform/native/process.hpp"
 #include "support/loopback_lfs.hpp"
 #include "support/temp_folder.hpp"
+#include "ui/frame.hpp"
 
 namespace bnx {
 namespace {
@@ -80,8 +81,8 @@ TEST_F(ISAppTest, AnOpenScreenHoldsTheEngineUntilThePlayerClearsIt) {
   auto click = [&](std::uint8_t reqi, std::uint8_t id) { app_->DispatchPacket(ByteVec{8, 46, reqi, 0, id, 0, 0, 0}); };
   click(1, 0);
   EXPECT_EQ(app_->uiScreen(), 2);
-  fakes_.gameInput.Plug(pad, product, "Pad", 8, 0);
-  fakes_.gameInput.SetButton(pad, 3, true);
+  fakes_.game_input.Plug(pad, product, "Pad", 8, 0);
+  fakes_.game_input.SetButton(pad, 3, true);
   click(2, 24);
   click(2, 24);
   fakes_.keyboard.Hold(0x22);
@@ -186,11 +187,11 @@ TEST_F(ISAppTest, AStopSwitchesOffThenLeavesWhileAClickArrives) {
 class FolderLockTest : public test::TempFolder {};
 
 TEST_F(FolderLockTest, HoldsInAReadOnlyFolderAndAgainstAnotherUser) {
-  platform::posix::FolderFlock mine;
+  platform::native::FolderFlock mine;
   ASSERT_TRUE(mine.Take());
   AsOrdinaryUser([] {
     std::filesystem::permissions(".", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    platform::posix::FolderFlock first, second, outside;
+    platform::native::FolderFlock first, second, outside;
     EXPECT_TRUE(first.Take());
     EXPECT_FALSE(second.Take());
     std::filesystem::current_path("..");
@@ -204,22 +205,34 @@ TEST_F(FolderLockTest, HoldsInAReadOnlyFolderAndAgainstAnotherUser) {
 class SaveThenDrop : public test::TempFolder {};
 
 TEST_F(SaveThenDrop, EveryScreensSaveReachesTheDisk) {
-  const std::pair<std::vector<std::uint8_t>, std::string> cases[] = {  // ReqI and ClickID of each click; the file
-      {{1, 0, 2, 23, 8, 21, 8, 15}, "v:1\nm:0\nM:0\nc:0\no:0:0\no:1:1"}, {{1, 0, 2, 20, 3, 23, 3, 15}, "v:1\nm:3\nM:6"},
-      {{1, 0, 2, 21, 4, 23, 4, 15}, "v:1\nm:0\nM:0\nc:0\nl:3\n"},
-      {{1, 0, 2, 22, 5, 20, 6, 20, 6, 9, 5, 15}, "o:7:0\n"}};  // Clear All
+  using namespace ui;
+  struct Click { std::uint8_t screen, id; };
+  // The HUD's title opens the main menu; its entries are the first items.
+  const Click hud{engine::hud::kReqI, click::kHudTitle}, siren{screen::kMainMenu, click::kFirstItem},
+      lights{screen::kMainMenu, click::kFirstItem + 1}, controls{screen::kMainMenu, click::kFirstItem + 2},
+      other{screen::kMainMenu, click::kFirstItem + 3};
+  const std::string options = "o:0:0\no:1:0\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:0\n";
+  const std::pair<std::vector<Click>, std::string> cases[] = {
+      {{hud, other, {screen::kMiscOptions, click::kFirstItem + opt::kFastYelp}, {screen::kMiscOptions, click::kSave}},
+       "v:1\nm:0\nM:0\nc:0\no:0:0\no:1:1\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:0\nk:lights:34\n"},
+      {{hud, siren, {screen::kSirenMode, click::kFirstItem + 3}, {screen::kSirenMode, click::kSave}},
+       "v:1\nm:3\nM:6\nc:0\n" + options + "k:lights:34\n"},
+      {{hud, lights, {screen::kLightsMode, click::kFirstItem + 3}, {screen::kLightsMode, click::kSave}},
+       "v:1\nm:0\nM:0\nc:0\nl:3\n" + options + "k:lights:34\n"},
+      // The flashing lights' bindings: Clear All, OK.
+      {{hud, controls, {screen::kControllerOptions, click::kFirstItem}, {screen::kFunctionBindings, click::kFirstItem},
+        {screen::kFunctionBindings, click::kOk}, {screen::kControllerOptions, click::kSave}},
+       "v:1\nm:0\nM:0\nc:0\n" + options}};
   for (const auto& [clicks, saved] : cases) {
     Write("Beaconix.cfg", "v:1\nm:0\nc:0\nk:lights:34\n");
     Config config;
-    ASSERT_EQ(config::LoadConfig(config, config.fileName, std::cerr), 0);
+    ASSERT_EQ(config::LoadConfig(config, config.fileName, std::cerr), config::LoadResult::kLoaded);
     platform::fake::FakePlatform fake;
     std::ostringstream out, err;
     ISApp app(config, Session{}, fake.platform, out, err);
-    for (std::size_t i = 0; i < clicks.size(); i += 2)
-      EXPECT_ANY_THROW(app.DispatchPacket(ByteVec{8, 46, clicks[i], 0, clicks[i + 1], 0, 0, 0}));
+    for (const Click& c : clicks) EXPECT_ANY_THROW(app.DispatchPacket(ByteVec{8, 46, c.screen, 0, c.id, 0, 0, 0}));
     EXPECT_EQ(app.HandOver().session.file.state, FileState::kSaved);
-    const std::string file = Read("Beaconix.cfg");
-    EXPECT_TRUE(file.starts_with(saved) || file.ends_with(saved)) << file;
+    EXPECT_EQ(Read("Beaconix.cfg"), saved);
     EXPECT_EQ(err.str(), "");
   }
 }
@@ -283,7 +296,7 @@ void RequestAndWait(bool stuck, int saveMs = 0) {
   platform::fake::FakePlatform fakes;
   std::ostringstream quiet;
   ISApp app(Config{}, Session{}, fakes.platform, quiet, quiet);
-  StopRequest stop(fakes.stopSignals, std::cerr);
+  StopRequest stop(fakes.stop_signals, std::cerr);
   if (stuck) stop.SetApp(&app);
   if (saveMs != 0) {
     const auto file = SaveFolder(getppid()) / "Beaconix.cfg";
@@ -295,7 +308,7 @@ void RequestAndWait(bool stuck, int saveMs = 0) {
       });
     }).detach();
   }
-  fakes.stopSignals.request();
+  fakes.stop_signals.request();
   std::this_thread::sleep_for(std::chrono::seconds(60));
 }
 

@@ -1,5 +1,7 @@
 #include "config/config_file.hpp"
 
+#include "config/config_format.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -23,14 +25,16 @@ Binding D(ControlFunction f, std::string name, std::vector<std::uint32_t> button
           std::string guid = kG.substr(1, kG.size() - 2)) {
   return {std::move(guid), std::move(name), f, std::move(buttons), std::move(povs), {}};
 }
+constexpr LoadResult kLoads = LoadResult::kLoaded, kFails = LoadResult::kNotLoaded;
+constexpr SaveResult kWritten = SaveResult::kWritten, kNotWritten = SaveResult::kNotWritten;
 const BindingList kDefaultBindings = {K(fn::kLights, {0x22}), K(fn::kSiren, {0x21})};
 
-int ReadText(Config& cfg, const std::string& text, std::string* errText = nullptr) {
+LoadResult ReadText(Config& cfg, const std::string& text, std::string* errText = nullptr) {
   std::istringstream in(text);
   std::ostringstream err;
-  const int rc = ReadConfig(cfg, in, err);
+  const LoadResult loaded = ReadConfig(cfg, in, err);
   if (errText) *errText = err.str();
-  return rc;
+  return loaded;
 }
 
 TEST(BindingLine, FunctionKeysInAnyCaseAndTheThreeLineForms) {
@@ -67,33 +71,33 @@ class ConfigFile : public test::TempFolder {
 // kept as .bak first, any other is not; what the Save wrote reads back without a word.
 TEST_F(ConfigFile, ClassifiesLinesAndReportsEveryLineNotReadExactly) {
   // Modes: siren behaviour, active siren mode, category, lights mode.
-  struct Case { std::string text; int rc; std::vector<std::uint32_t> modes; std::vector<int> optionsOn = {}; std::string error = ""; };
+  struct Case { std::string text; LoadResult loads; std::vector<std::uint32_t> modes; std::vector<int> optionsOn = {}; std::string error = ""; };
   const Case cases[] = {
-      {"m:5\n", 0, {0, 0, 0, 0}}, {"m:7\nM:7\n", 0, {0, 7, 0, 0}}, {"m:3\nM:5\nc:2\n", 0, {3, 5, 2, 0}},  // m 5 to 7: 0
-      {"M:2\nc:1\n", 1, {0, 2, 1, 0}}, {"\n   \n\t m:2 \t\r\n\n", 0, {2, 2, 0, 0}}, {"\xEF\xBB\xBFm:1\n", 0, {1, 1, 0, 0}},
-      {"v:1\rm:2\rl:3\r\ro:4:1\r", 0, {2, 2, 0, 3}, {4}},  // CR alone ends a line
-      {"m:1\no:5\no:0\nv:1\nm:1\no:5:1", 0, {1, 1, 0, 0}, {0, 5}},  // old-form options; repeats that agree
-      {"# mine\nm:1\nab\n", 0, {1, 1, 0, 0}, {}, "Error reading config at line: 1: not a setting: # mine\n"
+      {"m:5\n", kLoads, {0, 0, 0, 0}}, {"m:7\nM:7\n", kLoads, {0, 7, 0, 0}}, {"m:3\nM:5\nc:2\n", kLoads, {3, 5, 2, 0}},  // m 5 to 7: 0
+      {"M:2\nc:1\n", kFails, {0, 2, 1, 0}}, {"\n   \n\t m:2 \t\r\n\n", kLoads, {2, 2, 0, 0}}, {"\xEF\xBB\xBFm:1\n", kLoads, {1, 1, 0, 0}},
+      {"v:1\rm:2\rl:3\r\ro:4:1\r", kLoads, {2, 2, 0, 3}, {4}},  // CR alone ends a line
+      {"m:1\no:5\no:0\nv:1\nm:1\no:5:1", kLoads, {1, 1, 0, 0}, {0, 5}},  // old-form options; repeats that agree
+      {"# mine\nm:1\nab\n", kLoads, {1, 1, 0, 0}, {}, "Error reading config at line: 1: not a setting: # mine\n"
        "Error reading config at line: 3: not a setting: ab\n"},
       // Text after a setting, a NUL, an unknown letter, a longer number: reported, the rest loads.
-      {"v:1\nl:2 # lights mode\nm:3\0\nl:2\0o:1:1\nx:whatever\nm:12\nc:2\nm:1\n"s, 0, {1, 1, 2, 0}, {},
+      {"v:1\nl:2 # lights mode\nm:3\0\nl:2\0o:1:1\nx:whatever\nm:12\nc:2\nm:1\n"s, kLoads, {1, 1, 2, 0}, {},
        "Error reading config at line: 2: not a setting: l:2 # lights mode\nError reading config at line: 3: not a setting: m:3?\n"
        "Error reading config at line: 4: not a setting: l:2?o:1:1\nError reading config at line: 5: not a setting: x:whatever\n"
        "Error reading config at line: 6: Unknown Siren Mode: 12\n"},
-      {"m:1\no:3:1\nv:1\n", 0, {1, 1, 0, 0}, {}, "Error reading config at line: 2: option before the v:1 line: o:3:1\n"},
-      {"v:1\nm:1\no:1:1\no:3:1\no:8:1\no:9:1x\no:12:1\no:12\no:4:\no:5:2\n", 0, {1, 1, 0, 0}, {1, 3, 8},
+      {"m:1\no:3:1\nv:1\n", kLoads, {1, 1, 0, 0}, {}, "Error reading config at line: 2: option before the v:1 line: o:3:1\n"},
+      {"v:1\nm:1\no:1:1\no:3:1\no:8:1\no:9:1x\no:12:1\no:12\no:4:\no:5:2\n", kLoads, {1, 1, 0, 0}, {1, 3, 8},
        "Error reading config at line: 6: Unknown option: o:9:1x\nError reading config at line: 7: Unknown option: o:12:1\n"
        "Error reading config at line: 8: Unknown option: o:12\nError reading config at line: 9: Unknown option: o:4:\n"
        "Error reading config at line: 10: Unknown option: o:5:2\n"},
       // A later line setting the same otherwise counts, and is reported.
-      {"v:1\nm:1\nl:1\no:3:1\nm:2\nl:1\no:3:0\n", 0, {2, 2, 0, 1}, {}, "Error reading config at line: 5: m:2 overrides line 2\n"
+      {"v:1\nm:1\nl:1\no:3:1\nm:2\nl:1\no:3:0\n", kLoads, {2, 2, 0, 1}, {}, "Error reading config at line: 5: m:2 overrides line 2\n"
        "Error reading config at line: 7: o:3:0 overrides line 4\n"},
       // A rejected line is reported and reading goes on.
-      {"l:1\r\nm:8\r\nm:2", 0, {2, 2, 0, 1}, {}, "Error reading config at line: 2: Unknown Siren Mode: 8\n"},
-      {"l:1\nM:9\nl:4\nc:7\nm:x\nc:c\n", 0, {0, 0, 0, 1}, {}, "Error reading config at line: 2: Unknown Siren Mode: 9\n"
+      {"l:1\r\nm:8\r\nm:2", kLoads, {2, 2, 0, 1}, {}, "Error reading config at line: 2: Unknown Siren Mode: 8\n"},
+      {"l:1\nM:9\nl:4\nc:7\nm:x\nc:c\n", kLoads, {0, 0, 0, 1}, {}, "Error reading config at line: 2: Unknown Siren Mode: 9\n"
        "Error reading config at line: 3: Unknown Lights Mode: 4\nError reading config at line: 4: Unknown Mode Category: 7\n"
        "Error reading config at line: 5: invalid stoi argument\nError reading config at line: 6: invalid stoi argument\n"},
-      {"v:1\nm:1\no:8\no:x:1\nv:?\n", 0, {1, 1, 0, 0}, {}, "Error reading config at line: 3: Unknown option: o:8\n"
+      {"v:1\nm:1\no:8\no:x:1\nv:?\n", kLoads, {1, 1, 0, 0}, {}, "Error reading config at line: 3: Unknown option: o:8\n"
        "Error reading config at line: 4: Unknown option: o:x:1\nError reading config at line: 5: invalid stoi argument\n"},
   };
   for (const Case& c : cases) {
@@ -101,23 +105,24 @@ TEST_F(ConfigFile, ClassifiesLinesAndReportsEveryLineNotReadExactly) {
     Config cfg;
     cfg.modeCategory = 3;  // without a c line the category is 0
     err.str("");
-    EXPECT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), c.rc) << c.text;
+    EXPECT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), c.loads) << c.text;
     EXPECT_EQ(err.str(), c.error);
     EXPECT_EQ(std::vector<std::uint32_t>({cfg.sirenBehaviour, cfg.activeSirenMode, cfg.modeCategory, cfg.lightsMode}),
               c.modes) << c.text;
     std::array<bool, opt::kCount> on{};
     for (int n : c.optionsOn) on[static_cast<std::size_t>(n)] = true;
     EXPECT_EQ(cfg.options, on) << c.text;
-    ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
-    EXPECT_EQ(fs::remove("Beaconix.cfg.bak"), c.rc != 0 || !c.error.empty()) << c.text;
+    ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);
+    EXPECT_EQ(fs::remove("Beaconix.cfg.bak"), c.loads == kFails || !c.error.empty()) << c.text;
     Config back;
     err.str("");
-    EXPECT_EQ(LoadConfig(back, "Beaconix.cfg", err) + err.str().size(), 0u);
+    EXPECT_EQ(LoadConfig(back, "Beaconix.cfg", err), kLoads);
+    EXPECT_EQ(err.str(), "");
   }
   Config cfg;
   cfg.options.fill(true);
   // An option line can turn an option off; one that is not exactly "o:N:0" or "o:N:1" changes nothing.
-  EXPECT_EQ(ReadText(cfg, "v:1\nm:0\no:2:0\no:6:x\n"), 0);
+  EXPECT_EQ(ReadText(cfg, "v:1\nm:0\no:2:0\no:6:x\n"), kLoads);
   EXPECT_TRUE(!cfg.option(2) && cfg.option(6) && cfg.option(9));
 }
 
@@ -127,15 +132,15 @@ TEST(ReadConfig, MergesBindingsAndSkipsOverlongLines) {
   std::string err;
   EXPECT_EQ(ReadText(cfg, "m:0\nk:lights:34\nk:bogus:35\nb:lights:" + kG + ":QQ==:1\nk:lights:34\nk:lights:36\n" +
                               "p:lights:" + kG + ":Qg==:0:90\nk:lights:7\np:lights:" + kG + ":QQ==:2:0\n", &err),
-            0);
+            kLoads);
   EXPECT_EQ(cfg.bindings, (BindingList{K(fn::kLights, {34, 36}), D(fn::kLights, "A", {1}, {{0, 90}, {2, 0}})}));
   EXPECT_EQ(err, "Error reading config at line: 3: not a binding: k:bogus:35\n"
                  "Error reading config at line: 8: not a binding: k:lights:7\n");
 
-  EXPECT_EQ(ReadText(cfg, "m:1\n" + std::string(kMaxLineLength + 1, 'k') + "\nk:lights:34\nl:2\n", &err), 0);
+  EXPECT_EQ(ReadText(cfg, "m:1\n" + std::string(kMaxLineLength + 1, 'k') + "\nk:lights:34\nl:2\n", &err), kLoads);
   EXPECT_EQ(err, "Error reading config at line: 2: line too long, skipped\n");
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kLights, {34})});
-  EXPECT_EQ(ReadText(cfg, std::string(kMaxLineLength - 11, ' ') + "k:lights:33\nm:1\n", &err), 0);  // at the limit
+  EXPECT_EQ(ReadText(cfg, std::string(kMaxLineLength - 11, ' ') + "k:lights:33\nm:1\n", &err), kLoads);  // at the limit
   EXPECT_EQ(cfg.bindings, BindingList{K(fn::kLights, {33})});
 }
 
@@ -179,7 +184,7 @@ TEST_F(ConfigFile, StartUpLoadsTheFileOrTheDefaultsAndFilesThatCannotBeReadCount
   FailingReads buf("v:1\nm:2\nk:flash:65\nl:");  // a read error after a few lines
   std::istream in(&buf);
   err.str("");
-  EXPECT_EQ(ReadConfig(cfg, in, err), 1);
+  EXPECT_EQ(ReadConfig(cfg, in, err), kFails);
   EXPECT_EQ(err.str(), "Error reading config at line: 4: the file could not be read\n");
 }
 
@@ -191,7 +196,7 @@ TEST_F(ConfigFile, WritesTheLinesInOrderAndReadsBackAnyName) {
   Binding mixed = D(fn::kExtra, "ab", {0, 12}, {{1, 90}, {0, 0}}, "G-1");
   mixed.keys = {0x74};
   cfg.bindings = {K(fn::kLights, {34, 33}), D(fn::kHazards, "", {3}), mixed, Binding{}};
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);
   EXPECT_EQ(Read("Beaconix.cfg"), "v:1\nm:1\nM:1\nc:0\nl:2\no:0:1\no:1:0\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:1\n"
                                   "k:lights:34\nk:lights:33\nb:haz:" + kG + "::3\nk:extra:116\nb:extra:{G-1}:YWI=:0\n"
                                   "b:extra:{G-1}:YWI=:12\np:extra:{G-1}:YWI=:1:90\np:extra:{G-1}:YWI=:0:0\n");
@@ -203,10 +208,10 @@ TEST_F(ConfigFile, WritesTheLinesInOrderAndReadsBackAnyName) {
                   D(fn::kFlash, name.substr(1, 298), {2}), D(fn::kExtra, name.substr(2, 299), {3})};
   cfg.lightsMode = 0;
   cfg.options[8] = cfg.options[9] = true;
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);
   EXPECT_TRUE(Read("Beaconix.cfg").starts_with("v:1\nm:1\nM:1\nc:0\no:0:1\no:1:0\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:1\no:8:1\no:9:1\nb:"));
   Config back;
-  EXPECT_EQ(LoadConfig(back, "Beaconix.cfg", err), 0);
+  EXPECT_EQ(LoadConfig(back, "Beaconix.cfg", err), kLoads);
   EXPECT_TRUE(back.bindings == cfg.bindings && back.options == cfg.options && back.sirenBehaviour == 1);
   EXPECT_EQ(err.str(), "");
 }
@@ -220,19 +225,19 @@ struct FailingWrites : std::streambuf {
 };
 
 TEST_F(ConfigFile, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
-  EXPECT_EQ(SaveConfig(Config{}, "missing/Beaconix.cfg", err), 1);
+  EXPECT_EQ(SaveConfig(Config{}, "missing/Beaconix.cfg", err), kNotWritten);
   EXPECT_EQ(err.str().rfind("Error writing config file missing/Beaconix.cfg:\n", 0), 0u);
 
   Config cfg;
   cfg.bindings = kDefaultBindings;
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);
   const std::string before = Read("Beaconix.cfg");
   cfg.sirenBehaviour = 2;
   for (std::size_t room : {std::size_t{0}, std::size_t{40}, before.size() - 2}) {
     err.str("");
     EXPECT_EQ(detail::SaveConfigThrough(cfg, "Beaconix.cfg", err,
                                         [room](std::streambuf& file) { return std::make_unique<FailingWrites>(file, room); }),
-              1);
+              kNotWritten);
     EXPECT_EQ(err.str(), "Error writing config file Beaconix.cfg:\nthe file could not be written completely; the old one is kept\n");
     EXPECT_EQ(Read("Beaconix.cfg"), before);
   }
@@ -241,7 +246,7 @@ TEST_F(ConfigFile, AFailedSaveKeepsTheOldFileAndLeavesNothingBehind) {
   fs::remove("Beaconix.cfg");
   fs::create_directory("Beaconix.cfg");  // a folder in the way: the new file cannot take its place
   err.str("");
-  EXPECT_EQ(SaveConfig(Config{}, "Beaconix.cfg", err), 1);
+  EXPECT_EQ(SaveConfig(Config{}, "Beaconix.cfg", err), kNotWritten);
   EXPECT_EQ(err.str().rfind("Error writing config file Beaconix.cfg:\n", 0), 0u);
   EXPECT_EQ(Folder(), std::set<std::string>{"Beaconix.cfg"});
 }
@@ -252,21 +257,21 @@ TEST_F(ConfigFile, AFileWithLinesThatCannotBeReadIsKeptWholeBeforeItsFirstSave) 
   Write("Beaconix.cfg.bak", "an older copy");
   fs::create_symlink("gone", "Beaconix.cfg.bak2");  // a name taken by a link to nothing
   Config cfg;
-  ASSERT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), 0);
+  ASSERT_EQ(LoadConfig(cfg, "Beaconix.cfg", err), kLoads);
   err.str("");
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);
   EXPECT_EQ(Read("Beaconix.cfg.bak3"), mine);
   EXPECT_EQ(Read("Beaconix.cfg.bak"), "an older copy");
   EXPECT_EQ(err.str(), "Beaconix.cfg had lines that could not be read: the old file is kept as " +
                            (fs::current_path() / "Beaconix.cfg.bak3").string() + "\n");
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);  // the saved file reads cleanly: no new copy
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);  // the saved file reads cleanly: no new copy
   EXPECT_EQ(Folder(), (std::set<std::string>{"Beaconix.cfg", "Beaconix.cfg.bak", "Beaconix.cfg.bak2", "Beaconix.cfg.bak3"}));
   EXPECT_FALSE(fs::exists("gone"));
   // A copy cut short (a full disk) is not left under any name, and the file stays as it was.
   Write("Beaconix.cfg", "k:flash:65\n");
   EXPECT_EQ(detail::SaveConfigThrough(cfg, "Beaconix.cfg", err,
                                       [](std::streambuf& file) { return std::make_unique<FailingWrites>(file, 5); }),
-            1);
+            kNotWritten);
   EXPECT_TRUE(err.str().ends_with(":\nit has lines that could not be read, and no copy of it could be kept as "
                                   "Beaconix.cfg.bak4; it was left as it was\n")) << err.str();
   EXPECT_EQ(Read("Beaconix.cfg"), "k:flash:65\n");
@@ -274,7 +279,7 @@ TEST_F(ConfigFile, AFileWithLinesThatCannotBeReadIsKeptWholeBeforeItsFirstSave) 
   // One that did not load at all is kept too; with every name taken the last is replaced, and said so.
   for (int n = 4; n <= 9; ++n) Write("Beaconix.cfg.bak" + std::to_string(n), "older");
   err.str("");
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0);
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten);
   EXPECT_EQ(Read("Beaconix.cfg.bak9"), "k:flash:65\n");
   EXPECT_TRUE(err.str().ends_with("Beaconix.cfg.bak9 (replacing an older copy)\n")) << err.str();
 }
@@ -288,7 +293,7 @@ TEST_F(ConfigFile, AReadOnlyFileIsNeverReplacedAndAnUnwritableFolderIsWrittenInP
     WriteConfig(cfg, want);
     Write("Beaconix.cfg", "v:1\nm:1\n");
     fs::permissions("Beaconix.cfg", kReadOnly);
-    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 1);
+    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kNotWritten);
     EXPECT_EQ(err.str(), "Error writing config file Beaconix.cfg:\nthe file is read-only; it was left as it was\n");
     EXPECT_EQ(Read("Beaconix.cfg"), "v:1\nm:1\n");
     EXPECT_EQ(fs::status("Beaconix.cfg").permissions(), kReadOnly);
@@ -298,13 +303,13 @@ TEST_F(ConfigFile, AReadOnlyFileIsNeverReplacedAndAnUnwritableFolderIsWrittenInP
     fs::permissions(".", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     err.str("");
-    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0) << err.str();
+    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten) << err.str();
     EXPECT_EQ(Read("Beaconix.cfg"), want.str());
     cfg.sirenBehaviour = 3;
     for (std::size_t room : {std::size_t{0}, std::size_t{30}}) {  // a full disk midway: the old text comes back
       EXPECT_EQ(detail::SaveConfigThrough(cfg, "Beaconix.cfg", err,
                                           [room](std::streambuf& file) { return std::make_unique<FailingWrites>(file, room); }),
-                1);
+                kNotWritten);
       EXPECT_EQ(Read("Beaconix.cfg"), want.str());
     }
     EXPECT_TRUE(err.str().ends_with("the file could not be written completely; the old one is kept\n")) << err.str();
@@ -313,7 +318,7 @@ TEST_F(ConfigFile, AReadOnlyFileIsNeverReplacedAndAnUnwritableFolderIsWrittenInP
     Write("Beaconix.cfg", "# mine\nm:1\n");
     fs::permissions(".", fs::perms::owner_write, fs::perm_options::remove);
     err.str("");
-    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 1);
+    EXPECT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kNotWritten);
     EXPECT_EQ(Read("Beaconix.cfg"), "# mine\nm:1\n");
     EXPECT_EQ(Folder(), std::set<std::string>{"Beaconix.cfg"});
   });
@@ -325,7 +330,7 @@ TEST_F(ConfigFile, SavesThroughALinkAndBesideWhateverHoldsATemporaryName) {
   for (const char* taken : {"real/Beaconix.cfg.tmp", "Beaconix.cfg.tmp"}) Write(taken, "someone else's");
   Config cfg;
   cfg.sirenBehaviour = 3;
-  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), 0) << err.str();
+  ASSERT_EQ(SaveConfig(cfg, "Beaconix.cfg", err), kWritten) << err.str();
   EXPECT_TRUE(fs::is_symlink("Beaconix.cfg"));
   EXPECT_TRUE(Read("real/Beaconix.cfg").starts_with("v:1\nm:3\nM:0\n"));
   EXPECT_EQ(Read("Beaconix.cfg.tmp"), "someone else's");

@@ -45,20 +45,27 @@ for (const [signal, keepOpen] of [['SIGINT', true], ...(IS_WINE ? [] : [['SIGTER
   });
 }
 
-if (!IS_WINE) test('not connected: SIGHUP while waiting for LFS, at once; LFS gone: refusal reported once, the program keeps trying and reconnects when LFS is back; gone again, SIGINT between attempts, at once', opts, async (t) => {
-  const waiting = await setup(t, { host: false });
-  const first = waiting.startApp();
-  await first.waitForText(T.waiting(waiting.port), { timeout: START_TIMEOUT });
-  assert.ok((await stop(first, 'SIGHUP')) < 1500);
+if (!IS_WINE) test('SIGHUP while waiting for LFS: exit 0 at once', opts, async (t) => {
+  const ctx = await setup(t, { host: false });
+  const app = ctx.startApp();
+  await app.waitForText(T.waiting(ctx.port), { timeout: START_TIMEOUT });
+  assert.ok((await stop(app, 'SIGHUP')) < 1500);
+});
 
+// LFS shuts down once the program has connected.
+async function startThenLoseLfs(t) {
   const leave = { after: { type: 'IS_MSL' }, delay: 200, action: 'shutdown' };
   const ctx = await setup(t, { host: { scenario: { connections: [{}, { steps: [leave] }] } } });
   await startUpgraded(ctx);
+  const accepted = await ctx.app.waitForText(T.accepted(9));
+  const lost = await ctx.app.waitForText(T.closed, { from: accepted.end });
+  const again = await ctx.app.waitForText(T.connecting(ctx.port), { from: lost.end });
+  return { ctx, refused: await ctx.app.waitForText(T.refusedRetry, { from: again.end }) };
+}
+
+if (!IS_WINE) test('LFS gone: refusal reported once, the program keeps trying and reconnects when LFS is back; gone again, reported again', opts, async (t) => {
+  const { ctx, refused } = await startThenLoseLfs(t);
   const { app } = ctx;
-  const accepted = await app.waitForText(T.accepted(9));
-  const lost = await app.waitForText(T.closed, { from: accepted.end });
-  const again = await app.waitForText(T.connecting(ctx.port), { from: lost.end });
-  const refused = await app.waitForText(T.refusedRetry, { from: again.end });
   await ctx.host.exited;
   // Let at least one more attempt (2 s after the first refusal) fail silently.
   await sleep(2500 - (performance.now() - refused.at));
@@ -74,10 +81,13 @@ if (!IS_WINE) test('not connected: SIGHUP while waiting for LFS, at once; LFS go
   const back9 = await app.waitForText(T.accepted(9), { from: refused.end });
   assert.equal(app.count('Connection refused'), 1);
   assert.equal(app.count(T.connecting(ctx.port), refused.end), 0, 'connecting line printed while retrying');
-
   back.control({ action: 'shutdown' });
   await app.waitForText(T.refusedRetry, { from: back9.end });
+});
+
+if (!IS_WINE) test('SIGINT between attempts to reach LFS: exit 0 at once', opts, async (t) => {
+  const { ctx } = await startThenLoseLfs(t);
   // The next attempt is 2 s away.
-  const took = await stop(app, 'SIGINT');
+  const took = await stop(ctx.app, 'SIGINT');
   assert.ok(took < 1500, `exited ${took} ms after SIGINT`);
 });

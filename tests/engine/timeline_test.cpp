@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/engine.hpp"
+#include "engine/mode_tables.hpp"
 #include "input/binding.hpp"
 
 namespace bnx::engine::test {
@@ -303,11 +304,23 @@ std::vector<Row> Rows() {
       {"UnknownLightsModeRunsNoStepButCounts", WithOptions({}, 0, 4), {Tap(Li, 0)},
        {{0, kLights, 0, 1000}, {370, kCounter, 38}, {990, kCounter, 0}}},
   };
-  for (const ModeRow& m : {ModeRow{0, {1, 2, 1, 2}, {2, 1, 2, 1}, 4, 2, 0, 5, 0}, ModeRow{1, {1, 2, 1, 2}, {2, 1, 2, 1}, 5, 0, 5, 5, 4},
-                           ModeRow{2, {1, 2, 1, 2}, {2, 1, 2, 1}, 1, 2, 0, 5, 4}, ModeRow{3, {1, 2, 3, 1}, {2, 1, 0, 2}, 4, 2, 0, 4, 0},
-                           ModeRow{4, {1, 2, 3, 1}, {2, 1, 0, 2}, 1, 2, 0, 1, 4}, ModeRow{5, {}, {}, 1, 0, 0, 1, 0},
-                           ModeRow{6, {}, {}, 1, 0, 0, 1, 0}})
-    AddModeRows(rows, m);
+  {
+    using namespace siren_mode;
+    constexpr std::array<std::uint32_t, 4> kCycle2{tone::kWail, tone::kYelp, tone::kWail, tone::kYelp},
+        kCycle3{tone::kWail, tone::kYelp, tone::kPiercer, tone::kWail},
+        kSirens2{siren::kSlow, siren::kFast, siren::kSlow, siren::kFast},
+        kSirens3{siren::kSlow, siren::kFast, siren::kOff, siren::kSlow}, kSilent{};
+    constexpr std::uint32_t kCarHorn = 1 /* Config's hornType */, kOff = horn::kOff, kBull = horn::kBullhorn, kPiercer = horn::kPiercer;
+    // Mode, tones, sirens; then holdHorn, holdSiren, afterHoldHorn, tapHoldHorn, bullhornHorn.
+    for (const ModeRow& m : {ModeRow{kWailYelp, kCycle2, kSirens2, kBull, siren::kSlow, kOff, kPiercer, kOff},
+                             ModeRow{kBullhornA, kCycle2, kSirens2, kPiercer, siren::kOff, kPiercer, kPiercer, kBull},
+                             ModeRow{kBullhornB, kCycle2, kSirens2, kCarHorn, siren::kSlow, kOff, kPiercer, kBull},
+                             ModeRow{kPiercerCycle, kCycle3, kSirens3, kBull, siren::kSlow, kOff, kBull, kOff},
+                             ModeRow{kPiercerCycleBullhorn, kCycle3, kSirens3, kCarHorn, siren::kSlow, kOff, kCarHorn, kBull},
+                             ModeRow{kTow, kSilent, kSilent, kCarHorn, siren::kOff, kOff, kCarHorn, kOff},
+                             ModeRow{kRaceCivilian, kSilent, kSilent, kCarHorn, siren::kOff, kOff, kCarHorn, kOff}})
+      AddModeRows(rows, m);
+  }
   const Config none, fast = WithOptions({kO1}), o0 = WithOptions({kO0}), o9 = WithOptions({kO9}),
                      o19 = WithOptions({kO1, kO9}), tow = WithOptions({}, 5);
   constexpr ControlFunction kNo = fn::kNone;
@@ -357,24 +370,32 @@ TEST_P(Timelines, Run) {
 INSTANTIATE_TEST_SUITE_P(Engine, Timelines, ::testing::ValuesIn(Rows()),
                          [](const auto& info) { return info.param.name; });
 
-// Rows: o:8, flashing, headlight state; then each call's value and the state after it.
+// The SMALL_LCL value that sets the headlights to `h`.
+constexpr std::uint32_t SetHead(std::uint32_t h) { return lcl::kHeadlightsChange | h << 18; }
+
 TEST(Reapply, HeadlightsAndRunningLights) {
-  const std::array<std::uint32_t, 7> rows[] = {{0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0x40004, 1, 0, 1}, {0, 0, 2, 0x80004, 2, 0, 2},
-                                              {0, 0, 1, 0x40004, 1, 0x4, 0}, {1, 1, 0, 0, 3, 0, 3}};
-  for (const auto& r : rows) {
+  // o:8, the flashing lights on, a headlight key tapped; each call's value and the headlights after it.
+  struct ReapplyRow { bool runningLights, flashing; ControlFunction tapped; std::uint32_t reapply, headAfter, running, headThen; };
+  constexpr std::uint32_t kNothing = 0;
+  const ReapplyRow rows[] = {{false, false, fn::kNone, kNothing, head::kOff, kNothing, head::kOff},
+                      {true, false, fn::kNone, SetHead(head::kSide), head::kSide, kNothing, head::kSide},
+                      {false, false, fn::kDippedBeam, SetHead(head::kDipped), head::kDipped, kNothing, head::kDipped},
+                      {false, false, fn::kSidelights, SetHead(head::kSide), head::kSide, SetHead(head::kOff), head::kOff},
+                      {true, true, fn::kNone, kNothing, head::kFull, kNothing, head::kFull}};
+  for (const ReapplyRow& r : rows) {
     std::vector<Ev> events;
-    if (r[2] != 0) events.push_back(Tap(r[2] == 1 ? fn::kSidelights : fn::kDippedBeam, 0));
-    if (r[1]) events.push_back(Tap(fn::kLights, 0));
+    if (r.tapped != fn::kNone) events.push_back(Tap(r.tapped, 0));
+    if (r.flashing) events.push_back(Tap(fn::kLights, 0));
     Timeline t({}, events);
-    t.RunTo(100).config.options[opt::kRunningLights] = r[0];
-    EXPECT_EQ(t.engine.ReapplyHeadlights(), r[3]);
-    EXPECT_EQ(t.engine.light().headlights, r[4]);
-    EXPECT_EQ(t.engine.ApplyRunningLights(), r[5]);
-    EXPECT_EQ(t.engine.light().headlights, r[6]);
+    t.RunTo(100).config.options[opt::kRunningLights] = r.runningLights;
+    EXPECT_EQ(t.engine.ReapplyHeadlights(), r.reapply);
+    EXPECT_EQ(t.engine.light().headlights, r.headAfter);
+    EXPECT_EQ(t.engine.ApplyRunningLights(), r.running);
+    EXPECT_EQ(t.engine.light().headlights, r.headThen);
   }
   Timeline off({}, {});  // o:8 turned on while off: sidelights
   off.config.options[opt::kRunningLights] = true;
-  EXPECT_EQ(off.engine.ApplyRunningLights(), 0x40004u);
+  EXPECT_EQ(off.engine.ApplyRunningLights(), SetHead(head::kSide));
 }
 
 TEST(InputGate, OptionsFlagsAndTitle) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <new>
+#include <optional>
 #include <sstream>
 
 #include "input/bindings.hpp"
@@ -21,9 +21,7 @@ Binding D(ControlFunction f, std::string guid, std::string name, std::vector<std
 }
 
 TEST(Keys, TheTableHoldsEachBindableCodeOnceAndOnlyTheDownBitOfItsCodesCounts) {
-  const auto table = KeyTable();
-  ASSERT_EQ(table.size(), 158u);  // every code once (in order: checked as it compiles), and nothing else
-  for (const KeyEntry& k : table) EXPECT_EQ(FindKey(k.code), &k);
+  for (const KeyEntry& k : KeyTable()) EXPECT_EQ(FindKey(k.code), &k);  // each code once
   for (std::uint32_t code : {0x00u, 0x07u, 0x10u, 0x11u, 0x12u, 0x3Au, 0x5Eu, 0xC1u, 0xFFu, 300u, 0xFFFFFFFFu})
     EXPECT_EQ(FindKey(code), nullptr) << code;
   const std::pair<std::uint32_t, const char*> texts[] = {{0x22, "PgDn"}, {0x0D, "RETURN"}, {0x30, "0"}, {0xA5, "R-Alt"},
@@ -87,7 +85,8 @@ class Controllers : public ::testing::Test {
   std::ostringstream out;
   platform::fake::FakeGameInput input;
   platform::fake::FakeKeyboard keyboard;
-  ControllerList list{input};
+  std::optional<ControllerList> owner{std::in_place, input};
+  ControllerList& list = *owner;
   BindingList bindings = {K(1, {0x22}), K(2, {0x21}), D(3, kWheel, "Wheel", {2, 12}),
                           D(4, kWheel, "Wheel", {}, {{0, 0}, {0, 90}}), K(14, {0x45}),
                           D(6, "", "", {0}),  // a button with no device never matches
@@ -104,8 +103,7 @@ TEST_F(Controllers, EnumerationSkipsWhatCannotOpenAndReleasesDevicesBeforeTheInt
   EXPECT_EQ(out.str(), "Failed to enumerate controller\n");
   EXPECT_EQ(list.controllers().size(), 1u);
   EXPECT_EQ(input.open_devices(), 1);
-  list.~ControllerList();
-  new (&list) ControllerList{input};
+  owner.reset();
   EXPECT_TRUE(input.open_devices() == 0 && input.late_releases() == 0 && !input.created());
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "config/config_file.hpp"
+#include "config/config_format.hpp"
 #include "input/bindings.hpp"
 #include "platform/fake/game_input.hpp"
 #include "platform/fake/keyboard.hpp"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/config_file.hpp"
+#include "config/config_format.hpp"
 #include "engine/hud.hpp"
 #include "ui/ui.hpp"
 
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
   const std::string dir = argv[1];
   Config live;
   std::istringstream cfg(kConfig);
-  if (config::ReadConfig(live, cfg, std::cerr) != 0) return 1;
+  if (config::ReadConfig(live, cfg, std::cerr) != config::LoadResult::kLoaded) return 1;
   NoKeys keys;
   NoControllers noControllers;
   input::ControllerList controllers(noControllers);
@@ -140,7 +141,7 @@ int main(int argc, char** argv) {
   for (const Shot& shot : kShots) {
     Config copy = live;
     std::istringstream file(shot.config);
-    if (config::ReadConfig(copy, file, std::cerr) != 0) return 1;
+    if (config::ReadConfig(copy, file, std::cerr) != config::LoadResult::kLoaded) return 1;
     ui::UiState state;
     Recorder sink;
     NoActions actions;

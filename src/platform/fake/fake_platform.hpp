@@ -1,6 +1,7 @@
 #pragma once
-// Every in-memory platform service in one bundle: the native program's, and
-// that of each test, benchmark or fuzz input that builds a connection of its own.
+// Every in-memory platform service in one bundle, for each test, benchmark or
+// fuzz input that builds a connection of its own. The native program borrows
+// the fakes but not their signals or folder lock (platform/native/).
 #include "platform/fake/game_input.hpp"
 #include "platform/fake/keyboard.hpp"
 #include "platform/fake/process.hpp"
@@ -13,17 +14,17 @@ namespace bnx::platform::fake {
 struct FakePlatform {
   FakeKeyboard keyboard;
   FakeForegroundWindow window;
-  FakeGameInput gameInput;
+  FakeGameInput game_input;
   FakeTimer timer;
   StdinConsole console;
   FakeShell shell;
   FakeHttps https;
   FakeRegistry registry;
-  FakeStopSignals stopSignals;
-  FakeFolderLock folderLock;
+  FakeStopSignals stop_signals;
+  FakeFolderLock folder_lock;
   // The same services, but time from `other`.
   Platform With(Timer& other) {
-    return {keyboard, window, gameInput, other, console, shell, https, registry, stopSignals, folderLock};
+    return {keyboard, window, game_input, other, console, shell, https, registry, stop_signals, folder_lock};
   }
   Platform platform = With(timer);
 };

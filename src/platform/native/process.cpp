@@ -1,4 +1,4 @@
-#include "platform/posix/process.hpp"
+#include "platform/native/process.hpp"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-namespace bnx::platform::posix {
+namespace bnx::platform::native {
 
 namespace {
 
@@ -77,4 +77,4 @@ bool FolderFlock::Take() {
   return !held;
 }
 
-}  // namespace bnx::platform::posix
+}  // namespace bnx::platform::native

@@ -1,18 +1,13 @@
-#include "platform/files.hpp"
-
-// Part of the portable core (the configuration file needs it), so both ways
-// are here.
-#ifdef _WIN32
 #include <windows.h>
 
 #include <string>
-#endif
+
+#include "platform/files.hpp"
 
 namespace bnx::platform {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
 // The runtime's std::filesystem sees no links on Windows (it has no lstat);
 // the system names the file an open handle reached, links followed, under
 // Windows and Wine alike.
@@ -34,18 +29,5 @@ fs::path FileBehindLinks(const fs::path& path) {
   if (name.starts_with(L"\\\\?\\")) return name.substr(4);
   return name;
 }
-#else
-// A loop of links gives up after a while and saves there.
-fs::path FileBehindLinks(const fs::path& path) {
-  fs::path p = path;
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
-    const fs::path next = fs::read_symlink(p, ec);
-    if (ec) break;
-    p = next.is_absolute() ? next : p.parent_path() / next;
-  }
-  return p;
-}
-#endif
 
 }  // namespace bnx::platform

@@ -5,7 +5,7 @@
 
 #include "platform/process.hpp"
 
-namespace bnx::platform::posix {
+namespace bnx::platform::native {
 
 // SIGINT, SIGTERM and SIGHUP, blocked in every thread and taken by a thread
 // of its own (sigwait). Watch must come before the program starts any other
@@ -30,4 +30,4 @@ class FolderFlock : public FolderLock {
   int fd_ = -1;
 };
 
-}  // namespace bnx::platform::posix
+}  // namespace bnx::platform::native
