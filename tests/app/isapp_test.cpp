@@ -209,12 +209,14 @@ TEST_P(StalledLfs, EndsTheConnectionInTime) {
   tick.join();
   receive.join();
   EXPECT_LT(Clock::now() - ending, std::chrono::milliseconds(1500));
+  std::string said = out_.str();  // a slow machine falls behind the clicks and warns of it
+  for (std::size_t at; (at = said.find("WARN: RecvPacket")) != std::string::npos;) said.erase(at, said.find('\n', at) + 1 - at);
   const std::string line = "LFS stopped reading: the connection is ended.\n";
-  EXPECT_TRUE(out_.str() == line || (GetParam() && out_.str().empty())) << out_.str();  // clicks under way may fill the queue first
+  EXPECT_TRUE(said == line || (GetParam() && said.empty())) << out_.str();  // clicks under way may fill the queue first
   EXPECT_EQ(err_.str(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Ends, StalledLfs, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(ISAppTest, StalledLfs, ::testing::Bool());
 
 // One copy per folder also where the folder cannot be written to, and for a
 // copy of another user (CI runs the tests as root).
