@@ -163,6 +163,6 @@ int main(int argc, char** argv) {
   std::printf("tick start to end (work + lock wait), clicking:  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
               Pct(busySpan, 0.5), Pct(busySpan, 0.99), Pct(busySpan, 1));
   std::fflush(stdout);
-  app.link().Shutdown();
+  app.link().Close();
   std::_Exit(0);
 }

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     // A few ms apart, so presses fall at every phase of the tick.
     std::this_thread::sleep_for(std::chrono::microseconds(15000 + (i * 3700) % 10000));
   }
-  app.link().Shutdown();
+  app.link().Close();
   tick.detach();  // the bench ends here; the loop would run until the process exits
   std::sort(ms.begin(), ms.end());
   std::printf("presses %zu  key-to-wire p50 %.3f ms  p99 %.3f ms  max %.3f ms\n", ms.size(),

@@ -41,6 +41,7 @@ ISApp::ISApp(const Config& settings, const Session& session, platform::Platform&
   link_.SetIName("Beaconix");
   insimV9Mode_ = session_.insimV9;
   link_.SetSizeUnit(session_.insimV9);
+  link_.OnFailure([this](std::exception_ptr reason) { EndFor(reason, ""); });
 }
 
 ISApp::~ISApp() = default;
@@ -57,11 +58,12 @@ Handover ISApp::HandOver() const {
   return next;
 }
 
-void ISApp::FinishUi(ui::Outbox& sends) {
-  // A Save the player made is written first: LFS may have gone meanwhile, or
-  // stopped reading, and the click's buttons cannot be sent; the send's error
-  // is reported after.
+void ISApp::FinishUi() {
   if (pendingSave_) {
+    struct Release {
+      insim::InSimLink& link;
+      ~Release() { link.Release(); }
+    } release{link_};
     const Config snapshot = std::move(*pendingSave_);
     pendingSave_.reset();
     if (config::SaveConfig(snapshot, snapshot.fileName, err_) == config::SaveResult::kWritten) {
@@ -69,39 +71,21 @@ void ISApp::FinishUi(ui::Outbox& sends) {
       session_.file.state = FileState::kSaved;
     }
   }
-  std::exception_ptr sendError;
-  try {
-    sends.SendTo(link_);
-  } catch (...) {
-    sendError = std::current_exception();
-  }
-  uiSendsPending_.store(false);
-  const bool refresh = std::exchange(refreshPending_, false);
-  if (sendError) std::rethrow_exception(sendError);
-  if (refresh) RescanControllers();
-}
-
-void ISApp::ApplyModeCategory() {
-  engine::CategoryContext ctx{category_.config, category_.nickname, category_.localUcid, uiOutbox_,
-                              category_.reapplyHeadlights};
-  engine::ApplyModeCategory(ctx, active_.modeCategory);
+  if (std::exchange(refreshPending_, false)) RescanControllers();
 }
 
 void ISApp::ApplyRunningLights() {
   if (const std::uint32_t lights = engine_.ApplyRunningLights()) {
-    uiOutbox_.SendSmall(insim::small::kLcl, lights);
+    link_.SendSmall(insim::small::kLcl, lights);
   }
 }
 
-void ISApp::Stop() { stop_.store(1); }
-
-void ISApp::ReportAndStop(std::exception_ptr error, const char* where) {
-  const bool endedByUs = stopped();
-  Stop();
+void ISApp::EndFor(std::exception_ptr reason, const char* where) {
+  const bool endedBefore = ended_.exchange(true);
   try {
-    std::rethrow_exception(error);
+    std::rethrow_exception(reason);
   } catch (const std::system_error& e) {
-    if (endedByUs) return;  // the tick thread closed the link; it has said why
+    if (endedBefore) return;  // the end of the link that followed; said already
     const auto ec = e.code();
     if (ec == asio::error::eof) {
       out_ << "LFS Connection Closed.";
@@ -142,12 +126,12 @@ void ISApp::ReceiveLoop() {
           DispatchPacket(p);
       }
     }
-    Stop();
+    ended_.store(true);
   } catch (...) {
-    ReportAndStop(std::current_exception(), "");
+    EndFor(std::current_exception(), "");
   }
   // The tick thread may be the only one left: make sure it ends too.
-  Stop();
+  ended_.store(true);
   receiving_.store(false);
 }
 
@@ -268,9 +252,9 @@ void ISApp::TickLoop() {
   try {
     platform_.timer.SleepFor(ToNanos(100ms));
     Nanos deadline = platform_.timer.Now();
-    while (!stopped()) {
+    while (!ended()) {
       if (leave_.load()) {
-        Leave();
+        LeaveNow();
         break;
       }
       const Nanos now = platform_.timer.Now();
@@ -287,27 +271,23 @@ void ISApp::TickLoop() {
   } catch (...) {
     out_ << "TickLoop: Unknown exception\n" << std::endl;
   }
-  Stop();
+  ended_.store(true);
   // The receive thread would otherwise wait for LFS for ever. LFS is asked
   // to close the connection (the leave has asked already), and the link is
   // ended from this side too, whether LFS does or not.
-  if (receiving_.load()) link_.CloseInSim();
-  link_.Shutdown();
+  if (receiving_.load()) link_.SendTiny(0, insim::tiny::kClose);
+  link_.Close();
 }
 
-// Under the state lock, so that no handler switches anything on between the
-// switch-off and the end of the link.
-void ISApp::Leave() {
+// Under the state lock, so that no handler queues anything between the
+// switch-off and the leave.
+void ISApp::LeaveNow() {
   std::lock_guard lock(state_);
-  Stop();
-  try {
-    std::uint32_t switches = 0, lights = 0;
-    engine_.SwitchOff(switches, lights);
-    if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
-    if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);
-  } catch (...) {
-    // A broken link leaves nothing switched on that could be switched off.
-  }
+  ended_.store(true);
+  std::uint32_t switches = 0, lights = 0;
+  engine_.SwitchOff(switches, lights);
+  if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
+  if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);
   link_.Leave();
 }
 
@@ -316,13 +296,13 @@ void ISApp::Tick(Nanos now) {
   try {
     TickLocked(now);
   } catch (const std::system_error&) {
-    ReportAndStop(std::current_exception(), "Tick: Exception: ");
+    EndFor(std::current_exception(), "Tick: Exception: ");
   } catch (const std::exception& e) {
     // An exception with no text of its own is not worth ending the connection for.
     if (typeid(e) == typeid(std::exception)) return;
-    ReportAndStop(std::current_exception(), "Tick: Exception: ");
+    EndFor(std::current_exception(), "Tick: Exception: ");
   } catch (...) {
-    ReportAndStop(std::current_exception(), "Tick: ");
+    EndFor(std::current_exception(), "Tick: ");
   }
 }
 
@@ -344,8 +324,8 @@ void ISApp::TickLocked(Nanos now) {
     const bool ignored =
         engine::InputIgnored(active_, sta_.flags, hasTitle ? title.data() : nullptr);
     engine_.LightsTick(word, ignored, switches, lights, now);
-  } else if (ui_.screen == ui::screen::kEditControl && !uiSendsPending_.load()) {
-    ui::EditControlTick(tickUi_, controllers_, platform_.keyboard);
+  } else if (ui_.screen == ui::screen::kEditControl) {
+    ui::EditControlTick(uiContext_, controllers_, platform_.keyboard);
   }
   if (switches != 0) link_.SendSmall(insim::small::kLcs, switches);
   if (lights != 0) link_.SendSmall(insim::small::kLcl, lights);

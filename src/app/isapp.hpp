@@ -1,7 +1,8 @@
 #pragma once
 // The application object of one connection: the link, the engine, the
 // controllers and the configuration copies, worked on by a receive thread and
-// a 10 ms tick thread.
+// a 10 ms tick thread. Both send through the link's one queue, whose writer
+// thread the link owns.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -21,7 +22,6 @@
 #include "insim/link.hpp"
 #include "insim/packets.hpp"
 #include "platform/platform.hpp"
-#include "ui/outbox.hpp"
 #include "ui/ui.hpp"
 
 namespace bnx {
@@ -46,14 +46,15 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   insim::ConnectResult Connect() { return link_.Connect(); }
   void ReceiveLoop();
   void TickLoop();
-  // Ends both threads from outside them, as a failure inside either would.
-  void StopAndShutdown() {
-    Stop();
-    link_.Shutdown();
+  // Ends the connection from outside its threads, quietly.
+  void End() {
+    ended_.store(true);
+    link_.Close();
   }
-  // Asks the tick thread to switch off what the program switched on, remove
-  // its buttons and close the connection; both threads then end. From any thread.
-  void RequestLeave() { leave_.store(true); }
+  // The player's stop: the tick thread switches off what the program switched
+  // on, removes its buttons and asks LFS to close; the threads then end. From
+  // any thread.
+  void Leave() { leave_.store(true); }
   void Tick(Nanos now);
   void DispatchPacket(insim::Bytes packet);
   // The "/o bnx" chat commands of one IS_MSO; runs on the receive thread.
@@ -61,7 +62,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
 
   // Only once both threads have ended.
   Handover HandOver() const;
-  bool stopped() const { return stop_.load() != 0; }
+  bool ended() const { return ended_.load(); }
   insim::InSimLink& link() { return link_; }
   std::uint32_t controlWord() const { return controlWord_.load(); }
   std::uint8_t uiScreen() {
@@ -79,31 +80,36 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   void BeginInSim();
   void ShowNewVersionNotice();
   void TickLocked(Nanos now);  // the state lock held
-  // Prints why the connection ended (or a handler failed) and stops both threads.
-  void ReportAndStop(std::exception_ptr error, const char* where);
-  void Stop();
-  void Leave();
+  // Ends the connection from inside: says why, once (the end the program
+  // made itself is not said again), and both threads end.
+  void EndFor(std::exception_ptr reason, const char* where);
+  // The tick thread's part of Leave.
+  void LeaveNow();
   void ReapplyHeadlights();
-  // Runs a screen operation (a click, a chat command) on the receive thread:
-  // under the state lock, with its sends held in the outbox; the sends, the
-  // file write and the controller refresh follow once the lock is released.
+  // Runs a screen operation (a click, a chat command) on the receive thread,
+  // under the state lock. A Save it makes is written once the lock is
+  // released, and its packets are held in the queue until then.
   template <class F>
   void WithUi(F&& operation) {
-    ui::Outbox sends;
     {
       std::lock_guard lock(state_);
-      operation(uiContext_);
-      sends.Swap(uiOutbox_);
-      if (!sends.empty()) uiSendsPending_.store(true);
+      link_.Hold();
+      try {
+        operation(uiContext_);
+      } catch (...) {
+        link_.Release();
+        throw;
+      }
+      if (!pendingSave_) link_.Release();
     }
-    FinishUi(sends);
+    FinishUi();
   }
-  void FinishUi(ui::Outbox& sends);
+  void FinishUi();
 
   // ui::Actions, called with the state lock held.
   void SaveConfig(const Config& snapshot) override { pendingSave_ = snapshot; }
-  void ApplyModeCategory() override;
-  void DrawHud() override { engine::Hud(uiOutbox_, active_).DrawHud(); }
+  void ApplyModeCategory() override { engine::ApplyModeCategory(category_, active_.modeCategory); }
+  void DrawHud() override { hud_.DrawHud(); }
   void ApplyRunningLights() override;
   void RefreshControllers() override { refreshPending_ = true; }
 
@@ -115,7 +121,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   commands::Status ReadStatus() override;
 
   std::mutex state_;
-  std::atomic<std::uint8_t> stop_{0};
+  std::atomic<bool> ended_{false};
   std::atomic<bool> receiving_{false};
   std::atomic<bool> leave_{false};
   platform::Platform& platform_;
@@ -131,15 +137,7 @@ class ISApp : private ui::Actions, private commands::ChatActions {
   engine::Engine engine_;
   std::uint8_t pingReqI_ = 1;
   ui::UiState ui_;
-  ui::Outbox uiOutbox_;
-  ui::Ui uiContext_{ui_, active_, uiOutbox_, *this};
-  // Bind capture's view of the screens: it sends from the tick, under the
-  // state lock, so a click's screen can never be drawn between its prompts.
-  ui::Ui tickUi_{ui_, active_, link_, *this};
-  // Set, under the state lock, while a click's sends wait in the outbox:
-  // capture holds back until they are out, or the edit screen's deletion
-  // would arrive after the prompts and remove them.
-  std::atomic<bool> uiSendsPending_{false};
+  ui::Ui uiContext_{ui_, active_, link_, *this};
   // Work a click leaves for after the state lock (receive thread only).
   std::optional<Config> pendingSave_;
   bool refreshPending_ = false;

@@ -64,11 +64,13 @@ std::optional<LfsSetup> StartUp(Config& settings, Session& session, platform::Pl
 
 namespace {
 
-// Keeps an ISApp in the stop request's sight while it lives.
+// Gives the stop request an ISApp's leave while it lives.
 class Attach {
  public:
-  Attach(StopRequest& stop, ISApp& app) : stop_(stop) { stop_.SetApp(&app); }
-  ~Attach() { stop_.SetApp(nullptr); }
+  Attach(StopRequest& stop, ISApp& app) : stop_(stop) {
+    stop_.SetLeave([&app] { app.Leave(); });
+  }
+  ~Attach() { stop_.SetLeave({}); }
   Attach(const Attach&) = delete;
   Attach& operator=(const Attach&) = delete;
 
@@ -143,7 +145,7 @@ class OuterLoop {
     try {
       tick = std::thread(&ISApp::TickLoop, &app);
     } catch (...) {
-      app.StopAndShutdown();  // stopped first, so the end of the link is not reported as LFS's
+      app.End();  // ended first, so the end of the link is not reported as LFS's
       receive.join();
       takeOver();
       throw;

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <ostream>
 
-#include "app/isapp.hpp"
 #include "config/safe_write.hpp"
 
 namespace bnx {
@@ -29,7 +28,7 @@ StopRequest::~StopRequest() {
   signals_.Watch({});
   {
     std::lock_guard lock(mutex_);
-    ending_ = true;
+    phase_ = Phase::kEnding;
   }
   wake_.notify_all();
   thread_.join();
@@ -39,7 +38,8 @@ void StopRequest::Request() {
   {
     std::lock_guard lock(mutex_);
     requested_ = true;
-    if (app_) app_->RequestLeave();
+    if (leave_) leave_();
+    if (phase_ == Phase::kConnected) phase_ = Phase::kStopping;
   }
   wake_.notify_all();
 }
@@ -49,30 +49,39 @@ bool StopRequest::requested() {
   return requested_;
 }
 
-void StopRequest::SetApp(ISApp* app) {
+void StopRequest::SetLeave(std::function<void()> leave) {
   {
     std::lock_guard lock(mutex_);
-    app_ = app;
-    if (app_ && requested_) app_->RequestLeave();
+    leave_ = std::move(leave);
+    // Once stopping, the main thread is on its way out whatever it attaches.
+    if (phase_ == Phase::kWaiting || phase_ == Phase::kConnected) {
+      if (!leave_) {
+        phase_ = Phase::kWaiting;
+      } else if (requested_) {
+        leave_();
+        phase_ = Phase::kStopping;
+      } else {
+        phase_ = Phase::kConnected;
+      }
+    }
   }
   wake_.notify_all();
 }
 
 bool StopRequest::SleepFor(platform::Nanos duration) {
   std::unique_lock lock(mutex_);
-  sleeping_ = true;
+  const Phase before = phase_;
+  phase_ = Phase::kSleeping;
   wake_.wait_for(lock, std::chrono::nanoseconds(duration), [this] { return requested_; });
-  // Cut short, the main thread goes on to end the program.
-  if (requested_) return false;
-  sleeping_ = false;
-  return true;
+  phase_ = requested_ ? Phase::kStopping : before;
+  return !requested_;
 }
 
 int StopRequest::Stopped() {
   {
     std::lock_guard lock(mutex_);
     SayStopped();
-    ending_ = true;
+    phase_ = Phase::kEnding;
   }
   wake_.notify_all();
   return 0;
@@ -86,12 +95,13 @@ void StopRequest::SayStopped() {
 
 void StopRequest::Run() {
   std::unique_lock lock(mutex_);
-  wake_.wait(lock, [this] { return requested_ || ending_; });
+  const auto ending = [this] { return phase_ == Phase::kEnding; };
+  wake_.wait(lock, [&] { return requested_ || ending(); });
   const auto requestedAt = std::chrono::steady_clock::now();
-  wake_.wait_until(lock, requestedAt + kStopBound, [this] { return ending_ || (!app_ && !sleeping_); });
-  while (!ending_ && config::SavesUnderway() > 0 && std::chrono::steady_clock::now() < requestedAt + kSaveBound)
+  wake_.wait_until(lock, requestedAt + kStopBound, [&] { return ending() || phase_ == Phase::kWaiting; });
+  while (!ending() && config::SavesUnderway() > 0 && std::chrono::steady_clock::now() < requestedAt + kSaveBound)
     wake_.wait_for(lock, kSavePoll);
-  if (ending_) return;
+  if (ending()) return;
   if (config::SavesUnderway() > 0) out_ << "The last Save was not written." << std::endl;
   // In a wait that nothing cuts short, or a stop that did not finish in time
   // (a send that LFS never takes): nothing is left to do but to go.

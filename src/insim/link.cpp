@@ -6,6 +6,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include <asio/connect.hpp>
 #include <asio/read.hpp>
@@ -26,6 +27,7 @@ InSimLink::InSimLink(platform::Timer& timer, std::ostream& out, std::ostream& er
     : timer_(timer), out_(out), err_(err), socket_(io_) {}
 
 InSimLink::~InSimLink() {
+  if (writer_.joinable()) Close();
   std::error_code ignored;
   socket_.close(ignored);
 }
@@ -54,7 +56,10 @@ ConnectResult InSimLink::Connect() {
     auto endpoints = resolver.resolve(asio::ip::tcp::v4(), host_, std::to_string(port_));
     asio::connect(socket_, endpoints);
     socket_.set_option(asio::ip::tcp::no_delay(true));
-    SendPacket(EncodeIsi(isi_, sizeUnit_));
+    const auto isi = EncodeIsi(isi_, sizeUnit_);
+    asio::write(socket_, asio::buffer(isi.data(), std::size_t(isi[0]) * sizeUnit_));
+    lastSend_.store(timer_.Now());
+    writer_ = std::thread(&InSimLink::WriteLoop, this);
     return ConnectResult::kConnected;
   } catch (const std::system_error& e) {
     if (e.code() == asio::error::connection_refused) return ConnectResult::kRefused;
@@ -85,18 +90,80 @@ std::size_t InSimLink::ReadSome(std::uint8_t* data, std::size_t size) {
   return socket_.read_some(asio::buffer(data, size));
 }
 
-void InSimLink::WriteLocked(const std::uint8_t* data, std::size_t n) {
-  if (left_) return;
-  if (stream_)
-    stream_->Write(data, n);
-  else
-    asio::write(socket_, asio::buffer(data, n));
-  lastSend_.store(timer_.Now());
+void InSimLink::QueueLocked(const std::uint8_t* data, std::size_t n) {
+  if (left_ || failed_) return;
+  if (queue_.size() + n > kSendQueueLimit) {
+    Fail(std::make_exception_ptr(std::runtime_error("LFS stopped reading: the connection is ended.")));
+    return;
+  }
+  queue_.insert(queue_.end(), data, data + n);
+}
+
+void InSimLink::Fail(std::exception_ptr error) {
+  if (failed_) return;
+  failed_ = true;
+  failure_ = error;
+  std::vector<std::uint8_t>().swap(queue_);
+  wake_.notify_all();
+  idle_.notify_all();
+}
+
+void InSimLink::Queued(std::unique_lock<std::mutex>& lock) {
+  if (stream_ && !held_) FlushStream();
+  const std::exception_ptr failure = std::exchange(failure_, nullptr);
+  lock.unlock();
+  if (failure) {
+    if (onFailure_) onFailure_(failure);
+    return;
+  }
+  wake_.notify_one();
+}
+
+void InSimLink::FlushStream() {
+  if (queue_.empty() || failed_) return;
+  try {
+    stream_->Write(queue_.data(), queue_.size());
+    queue_.clear();
+    lastSend_.store(timer_.Now());
+  } catch (...) {
+    Fail(std::current_exception());
+  }
+}
+
+void InSimLink::WriteLoop() {
+  std::vector<std::uint8_t> batch;
+  std::unique_lock lock(sendLock_);
+  for (;;) {
+    wake_.wait(lock, [this] { return failed_ || closing_ || (!held_ && !queue_.empty()); });
+    if (failed_ || queue_.empty()) break;
+    // The queue takes the batch's emptied buffer back: no allocation once warm.
+    batch.swap(queue_);
+    writing_ = true;
+    lock.unlock();
+    std::exception_ptr error;
+    try {
+      asio::write(socket_, asio::buffer(batch));
+      lastSend_.store(timer_.Now());
+    } catch (...) {
+      error = std::current_exception();
+    }
+    batch.clear();
+    lock.lock();
+    writing_ = false;
+    if (error) Fail(error);
+    idle_.notify_all();
+    if (const std::exception_ptr failure = std::exchange(failure_, nullptr)) {
+      lock.unlock();
+      if (onFailure_) onFailure_(failure);
+      return;
+    }
+  }
 }
 
 void InSimLink::SendPacket(std::span<const std::uint8_t> packet) {
   const std::uint8_t size = packet.size() > 0 ? packet[0] : 0;
   const std::uint8_t type = packet.size() > 1 ? packet[1] : 0;
+  std::unique_lock lock(sendLock_);
   const std::size_t n = std::size_t(size) * sizeUnit_;
   if (size == 0 || type == 0) {
     throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) + "] or type [" +
@@ -106,33 +173,48 @@ void InSimLink::SendPacket(std::span<const std::uint8_t> packet) {
     throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) + "] is more than the " +
                              std::to_string(packet.size()) + " bytes given");
   }
-  std::lock_guard lock(sendLock_);
-  WriteLocked(packet.data(), n);
+  QueueLocked(packet.data(), n);
+  Queued(lock);
 }
 
 void InSimLink::SendTiny(std::uint8_t reqi, std::uint8_t subt) {
-  std::lock_guard lock(sendLock_);
-  WriteLocked(EncodeTiny({reqi, subt}, sizeUnit_));
+  std::unique_lock lock(sendLock_);
+  QueueLocked(EncodeTiny({reqi, subt}, sizeUnit_));
+  Queued(lock);
 }
 
 void InSimLink::SendSmall(std::uint8_t subt, std::uint32_t uval) {
-  std::lock_guard lock(sendLock_);
-  WriteLocked(EncodeSmall(subt, uval, sizeUnit_));
+  std::unique_lock lock(sendLock_);
+  QueueLocked(EncodeSmall(subt, uval, sizeUnit_));
+  Queued(lock);
 }
 
 void InSimLink::SendButton(const Button& b) {
-  std::lock_guard lock(sendLock_);
-  WriteLocked(btn_.data(), EncodeButton(b, sizeUnit_, btn_));
+  std::unique_lock lock(sendLock_);
+  QueueLocked(btn_.data(), EncodeButton(b, sizeUnit_, btn_));
+  Queued(lock);
 }
 
 void InSimLink::SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) {
-  std::lock_guard lock(sendLock_);
-  WriteLocked(EncodeBfn({bfn::kDelBtn, ucid, clickId, clickMax}, sizeUnit_));
+  std::unique_lock lock(sendLock_);
+  QueueLocked(EncodeBfn({bfn::kDelBtn, ucid, clickId, clickMax}, sizeUnit_));
+  Queued(lock);
 }
 
 bool InSimLink::SendLocalMessage(std::string_view text, std::uint8_t sound) {
   SendPacket(EncodeMsl(text, sound, sizeUnit_));
   return text.size() > kMslTextMax;
+}
+
+void InSimLink::Hold() {
+  std::lock_guard lock(sendLock_);
+  held_ = true;
+}
+
+void InSimLink::Release() {
+  std::unique_lock lock(sendLock_);
+  held_ = false;
+  Queued(lock);
 }
 
 bool InSimLink::RecvPacket() {
@@ -175,11 +257,12 @@ bool InSimLink::RecvPacket() {
 }
 
 void InSimLink::SwitchInSimVersion(bool version9) {
-  {
-    std::lock_guard lock(sendLock_);
-    WriteLocked(EncodeTiny({0, tiny::kClose}, sizeUnit_));
-    SetSizeUnit(version9);
-  }
+  // The close in the old size unit, all that follows in the new one.
+  std::unique_lock lock(sendLock_);
+  QueueLocked(EncodeTiny({0, tiny::kClose}, sizeUnit_));
+  if (stream_ && !held_) FlushStream();  // a stream is written a size unit at a time
+  SetSizeUnit(version9);
+  Queued(lock);
 }
 
 void InSimLink::SendPingIfIdle(std::uint8_t reqi, Nanos now) {
@@ -197,39 +280,42 @@ void InSimLink::PingAnswered(std::uint8_t reqi) {
   pingOutstanding_.compare_exchange_strong(expected, 0);
 }
 
-void InSimLink::CloseInSim() noexcept {
-  try {
-    SendTiny(0, tiny::kClose);
-  } catch (...) {
-  }
-}
-
-void InSimLink::Leave() noexcept {
-  std::lock_guard lock(sendLock_);
-  try {
-    WriteLocked(EncodeBfn({bfn::kDelBtn, 0, 0, kLastClickId}, sizeUnit_));
-    WriteLocked(EncodeTiny({0, tiny::kClose}, sizeUnit_));
-  } catch (...) {
-  }
-  // A button or light sent after this, by a click handled meanwhile, could
+void InSimLink::Leave() {
+  std::unique_lock lock(sendLock_);
+  QueueLocked(EncodeBfn({bfn::kDelBtn, 0, 0, kLastClickId}, sizeUnit_));
+  QueueLocked(EncodeTiny({0, tiny::kClose}, sizeUnit_));
+  // A button or light queued after this, by a click handled meanwhile, could
   // stay on LFS's screen: there is no one left to remove it.
   left_ = true;
+  Queued(lock);
 }
 
-void InSimLink::Shutdown() {
-  // The shutdown ends a blocked read natively. Under Wine the read waits for
-  // LFS to close its end, which it may never do: closing the socket ends it
-  // there. Not at once, so that a read the shutdown has woken is never closed
-  // under, and LFS can close first after a TINY_CLOSE.
-  constexpr auto kReadEndWait = std::chrono::milliseconds(100);
-  std::unique_lock lock(readLock_);
-  ending_ = true;
+void InSimLink::Close() {
+  // What is queued (a leave's last packets) goes first, unless LFS takes
+  // nothing. The shutdown then ends a blocked read (or write) natively. Under
+  // Wine a read waits for LFS to close its end, which it may never do: closing
+  // the socket ends it there. Not at once, so that a read the shutdown has
+  // woken is never closed under, and LFS can close first after a TINY_CLOSE.
+  constexpr auto kDrainWait = std::chrono::milliseconds(200);
+  constexpr auto kEndWait = std::chrono::milliseconds(100);
+  std::unique_lock send(sendLock_);
+  left_ = closing_ = true;
+  if (stream_) FlushStream();
+  wake_.notify_all();
+  idle_.wait_for(send, kDrainWait, [this] { return failed_ || (queue_.empty() && !writing_); });
+  send.unlock();
   std::error_code ignored;
+  std::unique_lock read(readLock_);
+  ending_ = true;
   socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-  if (readEnded_.wait_for(lock, kReadEndWait, [this] { return !reading_; })) return;
-  std::lock_guard send(sendLock_);
-  left_ = true;
-  socket_.close(ignored);
+  const auto deadline = std::chrono::steady_clock::now() + kEndWait;
+  const bool readEnded = readEnded_.wait_until(read, deadline, [this] { return !reading_; });
+  read.unlock();
+  send.lock();
+  const bool writeEnded = idle_.wait_until(send, deadline, [this] { return !writing_; });
+  send.unlock();
+  if (!readEnded || !writeEnded) socket_.close(ignored);
+  if (writer_.joinable() && writer_.get_id() != std::this_thread::get_id()) writer_.join();
 }
 
 }  // namespace bnx::insim

@@ -4,10 +4,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <iosfwd>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include <asio/ts/internet.hpp>
 #include <asio/ts/io_context.hpp>
@@ -20,6 +24,9 @@ namespace bnx::insim {
 
 using Nanos = platform::Nanos;
 constexpr std::size_t kRecvBufferSize = 16384;
+// Outgoing bytes a connection may hold for LFS: a screen redraw is at most 240
+// buttons of 252 bytes (60480); past this LFS has stopped reading.
+constexpr std::size_t kSendQueueLimit = 256 * 1024;
 
 enum class ConnectResult : std::uint8_t {
   kConnected,
@@ -27,6 +34,9 @@ enum class ConnectResult : std::uint8_t {
   kFailed,   // any other failure, already reported on err
 };
 
+// Every Send appends the encoded packet to one queue, from any thread and
+// under any lock; one writer thread sends the queue in order, holding no lock
+// but for taking what is queued. A send never waits for LFS.
 class InSimLink : public PacketSink {
  public:
   InSimLink(platform::Timer& timer, std::ostream& out, std::ostream& err);
@@ -40,6 +50,12 @@ class InSimLink : public PacketSink {
   void SetIName(std::string_view name);
   void SetSizeUnit(bool version9);  // size unit 4 and InSimVer 9, or 1 and 8
 
+  // Called once, from the thread that found it, when the connection can carry
+  // nothing more: a write failed (its system_error) or LFS stopped reading.
+  // Nothing is sent after it.
+  void OnFailure(std::function<void(std::exception_ptr)> failed) { onFailure_ = std::move(failed); }
+
+  // Starts the writer once connected.
   ConnectResult Connect();
 
   // Checks Size and Type and sends Size x size unit bytes.
@@ -60,15 +76,18 @@ class InSimLink : public PacketSink {
   void SwitchInSimVersion(bool version9);
   void SendPingIfIdle(std::uint8_t reqi, Nanos now);
 
-  // Ends the connection under a blocking read on another thread; no read
-  // follows. Nothing is sent after it if the socket had to be closed.
-  void Shutdown();
-  // Asks LFS to close the connection (TINY_CLOSE); a link already broken is
-  // left as it is.
-  void CloseInSim() noexcept;
-  // Removes every button of the program, then closes as CloseInSim; nothing
-  // is sent after it, from any thread.
-  void Leave() noexcept;
+  // Holds what is queued from now on until Release: a click's buttons wait
+  // for its Save to be written. Close sends them anyway.
+  void Hold();
+  void Release();
+
+  // Removes every button of the program and asks LFS to close the connection
+  // (TINY_CLOSE); nothing is queued after it, from any thread.
+  void Leave();
+  // Ends our side: what is queued is given a moment to go out, then the socket
+  // is shut down under a blocking read on another thread (no read follows), and
+  // closed if that read does not end; the writer has ended when it returns.
+  void Close();
 
   // Ping bookkeeping: the tick thread writes it, the receive thread clears it.
   std::uint8_t pingOutstanding() const { return pingOutstanding_.load(); }
@@ -78,6 +97,12 @@ class InSimLink : public PacketSink {
   void PingAnswered(std::uint8_t reqi);
 
   int sizeUnit() const { return sizeUnit_; }
+  // Bytes queued and not yet taken by the writer.
+  std::size_t queued() {
+    std::lock_guard lock(sendLock_);
+    return queue_.size();
+  }
+  // When the writer last wrote.
   Nanos lastSendTime() const { return lastSend_.load(); }
   std::uint16_t port() const { return port_; }
 
@@ -87,6 +112,7 @@ class InSimLink : public PacketSink {
 
   // Stands in for the socket, so that the fuzz target can play LFS from memory.
   // ReadSome returns the bytes read; 0 ends the stream (the socket throws eof).
+  // Writes are made at once, on the sending thread, with no writer thread.
   struct Stream {
     virtual ~Stream() = default;
     virtual std::size_t ReadSome(std::uint8_t* data, std::size_t size) = 0;
@@ -96,15 +122,33 @@ class InSimLink : public PacketSink {
 
  private:
   std::size_t ReadSome(std::uint8_t* data, std::size_t size);
-  void WriteLocked(const std::uint8_t* data, std::size_t n);  // send lock held
+  // The queue lock held. Bytes that do not fit fail the link.
+  void QueueLocked(const std::uint8_t* data, std::size_t n);
   template <std::size_t N>
-  void WriteLocked(const std::array<std::uint8_t, N>& packet) {
-    WriteLocked(packet.data(), N);
+  void QueueLocked(const std::array<std::uint8_t, N>& packet) {
+    QueueLocked(packet.data(), N);
   }
+  // After queueing: releases the queue lock, wakes the writer (or writes to
+  // the stream) and reports a failure found meanwhile.
+  void Queued(std::unique_lock<std::mutex>& lock);
+  void WriteLoop();
+  void FlushStream();  // the queue lock held
+  void Fail(std::exception_ptr error);  // the queue lock held
 
+  // The queue lock: the queue and the writer's state, never held while writing.
   std::mutex sendLock_;
-  bool left_ = false;  // under the send lock
-  std::mutex readLock_;  // taken before the send lock, never after it
+  std::condition_variable wake_;  // the writer's: bytes queued, Release, Close
+  std::condition_variable idle_;  // Close's: the writer wrote all it had
+  std::vector<std::uint8_t> queue_;
+  bool held_ = false, writing_ = false;
+  bool left_ = false;    // Leave or Close: nothing more is queued
+  bool closing_ = false;  // the writer ends once the queue is out
+  bool failed_ = false;
+  std::exception_ptr failure_;  // found, not yet reported
+  std::function<void(std::exception_ptr)> onFailure_;
+  std::thread writer_;
+
+  std::mutex readLock_;
   std::condition_variable readEnded_;
   bool reading_ = false, ending_ = false;  // under the read lock
   std::string host_ = "localhost";
@@ -116,7 +160,7 @@ class InSimLink : public PacketSink {
   asio::ip::tcp::socket socket_;
 
   Isi isi_;
-  ButtonBytes btn_{};  // under the send lock
+  ButtonBytes btn_{};  // under the queue lock
 
   std::array<std::uint8_t, kRecvBufferSize> buffer_{};
   std::int32_t pos_ = 0;

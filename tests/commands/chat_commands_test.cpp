@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -129,12 +128,11 @@ TEST(MessageOut, WiredIntoTheConnection) {
   ISApp app(Config{}, Session{}, fake.platform, out, err);  // never connected
   app.DispatchPacket(Mso("bnx lightsmode 3"));
   EXPECT_EQ(app.activeConfig().lightsMode, 3u);
-  app.DispatchPacket(Mso("bnx config"));  // the screen opens, its sends fail
+  app.DispatchPacket(Mso("bnx config"));  // the screen opens; its buttons wait in the queue
   EXPECT_EQ(app.uiScreen(), 2);
   app.DispatchPacket(Mso("bnx clear"));  // closes the screen, or keys would drive nothing
   EXPECT_EQ(app.uiScreen(), 0);
-  EXPECT_TRUE(std::regex_match(err.str(), std::regex(R"((\d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC ISApp::MessageOut Exception: .+\n){2})")))
-      << err.str();
+  EXPECT_EQ(out.str() + err.str(), "");
 }
 
 }  // namespace

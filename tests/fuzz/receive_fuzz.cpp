@@ -33,10 +33,14 @@ struct MemoryStream : insim::InSimLink::Stream {
     std::memcpy(to, data + pos, n);
     return pos += n, n;
   }
+  // One or more whole packets (a click's are written together).
   void Write(const std::uint8_t* p, std::size_t n) override {
-    if (n >= 4 && std::size_t(p[0]) * std::size_t(link.sizeUnit()) == n && p[1] != 0) return;
-    std::fprintf(stderr, "sent %zu bytes: Size %d, Type %d\n", n, n ? p[0] : 0, n > 1 ? p[1] : 0);
-    std::abort();
+    for (std::size_t size = 0; n != 0; p += size, n -= size) {
+      size = std::size_t(p[0]) * std::size_t(link.sizeUnit());
+      if (n >= 4 && size >= 4 && size <= n && p[1] != 0) continue;
+      std::fprintf(stderr, "sent %zu bytes: Size %d, Type %d\n", n, p[0], n > 1 ? p[1] : 0);
+      std::abort();
+    }
   }
   const std::uint8_t* data;
   std::size_t size, chunk, pos = 0;
