@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     const auto end = Clock::now() + std::chrono::seconds(1);
     if (!clicking) std::this_thread::sleep_until(end);
     for (; clicking && Clock::now() < end; ++i) {
-      if (const double ms = Exchange(lfs, kCycle[i % std::size(kCycle)]); ms > 0) clickMs.push_back(ms);
+      if (const double ms = Exchange(lfs, kCycle[i % std::size(kCycle)]); ms > 0)
+        clickMs.push_back(ms);
     }
     // The cycle ends with the menu closed; an idle second starts with no screen open.
     for (; i % std::size(kCycle) != 0; ++i) Exchange(lfs, kCycle[i % std::size(kCycle)]);
@@ -158,10 +159,12 @@ int main(int argc, char** argv) {
               busy.size(), Pct(busy, 0.5), Pct(busy, 0.99), Pct(busy, 1));
   std::printf("p99 growth %.3f ms (limit 0.5)\n", Pct(busy, 0.99) - Pct(idle, 0.99));
   const auto idleSpan = timer.Spans(0), busySpan = timer.Spans(1);
-  std::printf("tick start to end (work + lock wait), no clicks: p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
-              Pct(idleSpan, 0.5), Pct(idleSpan, 0.99), Pct(idleSpan, 1));
-  std::printf("tick start to end (work + lock wait), clicking:  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
-              Pct(busySpan, 0.5), Pct(busySpan, 0.99), Pct(busySpan, 1));
+  std::printf(
+      "tick start to end (work + lock wait), no clicks: p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
+      Pct(idleSpan, 0.5), Pct(idleSpan, 0.99), Pct(idleSpan, 1));
+  std::printf(
+      "tick start to end (work + lock wait), clicking:  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
+      Pct(busySpan, 0.5), Pct(busySpan, 0.99), Pct(busySpan, 1));
   std::fflush(stdout);
   app.link().Close();
   std::_Exit(0);

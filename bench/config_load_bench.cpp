@@ -26,7 +26,8 @@ using namespace bnx;
 // gone wild: the settings, then `lines` bindings over 15 functions, keys,
 // 500 devices' buttons and hats, one line in ten a repeat.
 std::string File(std::int64_t lines) {
-  std::string text = "v:1\nm:1\nM:1\nc:0\nl:2\no:0:1\no:1:0\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:1\n";
+  std::string text =
+      "v:1\nm:1\nM:1\nc:0\nl:2\no:0:1\no:1:0\no:2:0\no:3:0\no:4:0\no:5:0\no:6:0\no:7:1\n";
   std::mt19937 rng(7);
   std::string previous;
   for (std::int64_t i = 0; i < lines; ++i) {
@@ -38,10 +39,15 @@ std::string File(std::int64_t lines) {
     char guid[48];
     std::snprintf(guid, sizeof guid, "{%08X-0000-0000-0000-504944564944}", unsigned(rng() % 500));
     switch (rng() % 3) {
-      case 0: previous = "k:" + key + ":" + std::to_string(0x41 + rng() % 26) + "\n"; break;
-      case 1: previous = "b:" + key + ":" + guid + ":UGFk:" + std::to_string(rng() % 128) + "\n"; break;
-      default: previous = "p:" + key + ":" + guid + ":UGFk:" + std::to_string(rng() % 4) + ":" +
-                          std::to_string(rng() % 8 * 45) + "\n";
+      case 0:
+        previous = "k:" + key + ":" + std::to_string(0x41 + rng() % 26) + "\n";
+        break;
+      case 1:
+        previous = "b:" + key + ":" + guid + ":UGFk:" + std::to_string(rng() % 128) + "\n";
+        break;
+      default:
+        previous = "p:" + key + ":" + guid + ":UGFk:" + std::to_string(rng() % 4) + ":" +
+                   std::to_string(rng() % 8 * 45) + "\n";
     }
     text += previous;
   }
@@ -68,7 +74,8 @@ void ReadConfig(benchmark::State& state) {
     std::istringstream in(text);
     std::ostringstream err;
     Config cfg;
-    if (config::ReadConfig(cfg, in, err) != config::LoadResult::kLoaded || !err.str().empty()) state.SkipWithError("did not load");
+    if (config::ReadConfig(cfg, in, err) != config::LoadResult::kLoaded || !err.str().empty())
+      state.SkipWithError("did not load");
     records = cfg.bindings.size();
   }
   state.counters["records"] = double(records);
@@ -80,14 +87,16 @@ void MergeBindings(benchmark::State& state) {
   BindingList list;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);)
-    if (line[0] == 'k' || line[0] == 'b' || line[0] == 'p') list.push_back(config::ParseBindingLine(line));
+    if (line[0] == 'k' || line[0] == 'b' || line[0] == 'p')
+      list.push_back(config::ParseBindingLine(line));
   for (auto _ : state) benchmark::DoNotOptimize(input::MergeBindings(list));
   state.SetComplexityN(state.range(0));
 }
 
 // The file the Save replaces holds the same many lines.
 void SaveConfig(benchmark::State& state) {
-  const fs::path dir = fs::temp_directory_path() / ("bnx-bench-" + std::to_string(std::random_device{}()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("bnx-bench-" + std::to_string(std::random_device{}()));
   fs::create_directories(dir);
   const std::string file = (dir / "Beaconix.cfg").string();
   Config cfg;
@@ -98,7 +107,8 @@ void SaveConfig(benchmark::State& state) {
     state.PauseTiming();
     std::ofstream(file, std::ios::binary) << File(state.range(0));
     state.ResumeTiming();
-    if (config::SaveConfig(cfg, file, err) != config::SaveResult::kWritten) state.SkipWithError("did not save");
+    if (config::SaveConfig(cfg, file, err) != config::SaveResult::kWritten)
+      state.SkipWithError("did not save");
   }
   fs::remove_all(dir);
   state.SetComplexityN(state.range(0));
@@ -106,8 +116,24 @@ void SaveConfig(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(LineSplit)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(ReadConfig)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(MergeBindings)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(SaveConfig)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(LineSplit)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(ReadConfig)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(MergeBindings)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(SaveConfig)
+    ->RangeMultiplier(10)
+    ->Range(1000, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 BENCHMARK_MAIN();

@@ -61,9 +61,15 @@ struct Rig {
     for (std::uint32_t i = 0; i < 30; ++i) {
       auto function = static_cast<bnx::ControlFunction>(1 + i % 14);
       switch (i % 3) {
-        case 0: bindings.push_back(Binding{"", "", function, {}, {}, {0x41 + i % 26}}); break;
-        case 1: bindings.push_back(Binding{i % 2 ? wheel : box, "", function, {i % 20}, {}, {}}); break;
-        case 2: bindings.push_back(Binding{box, "", function, {}, {{i % 2, (i % 8) * 45}}, {}}); break;
+        case 0:
+          bindings.push_back(Binding{"", "", function, {}, {}, {0x41 + i % 26}});
+          break;
+        case 1:
+          bindings.push_back(Binding{i % 2 ? wheel : box, "", function, {i % 20}, {}, {}});
+          break;
+        case 2:
+          bindings.push_back(Binding{box, "", function, {}, {{i % 2, (i % 8) * 45}}, {}});
+          break;
       }
     }
     bindings = bnx::input::MergeBindings(bindings);

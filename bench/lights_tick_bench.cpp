@@ -101,7 +101,9 @@ void Run(benchmark::State& state, std::uint32_t lightsMode, bool busy) {
 }
 
 void BM_LightsTickIdle(benchmark::State& state) { Run(state, 0, false); }
-void BM_LightsTickBusy(benchmark::State& state) { Run(state, static_cast<std::uint32_t>(state.range(0)), true); }
+void BM_LightsTickBusy(benchmark::State& state) {
+  Run(state, static_cast<std::uint32_t>(state.range(0)), true);
+}
 
 BENCHMARK(BM_LightsTickIdle);
 BENCHMARK(BM_LightsTickBusy)->DenseRange(0, 3);

@@ -58,7 +58,9 @@ ByteVec Packet(std::size_t length, std::uint8_t type) {
   p[1] = type;
   return p;
 }
-void Put(ByteVec& p, std::size_t off, std::string_view text) { std::memcpy(&p[off], text.data(), text.size()); }
+void Put(ByteVec& p, std::size_t off, std::string_view text) {
+  std::memcpy(&p[off], text.data(), text.size());
+}
 
 ByteVec Sta(std::uint16_t flags) {
   ByteVec p = Packet(28, 5);
@@ -101,7 +103,8 @@ ByteVec Cpr(std::uint8_t ucid, std::string_view name) {
   Put(p, 28, "BNX 01");
   return p;
 }
-ByteVec Bytes3(std::size_t length, std::uint8_t type, std::uint8_t reqi, std::uint8_t subt, std::uint8_t b4 = 0) {
+ByteVec Bytes3(std::size_t length, std::uint8_t type, std::uint8_t reqi, std::uint8_t subt,
+               std::uint8_t b4 = 0) {
   ByteVec p = Packet(length, type);
   p[2] = reqi;
   p[3] = subt;
@@ -116,7 +119,9 @@ std::vector<Kind> Kinds() {
       {"IS_STA", Sta(0x0008)},
       {"IS_STA dialog", Sta(0x0010)},
       {"IS_MSO short", Mso(1, "^7Ann^L: hi")},
-      {"IS_MSO long", Mso(1, "^1[COP]^7 Officer Jones^L: ^7pull over to the left, now please, this is your last warning")},
+      {"IS_MSO long", Mso(1,
+                          "^1[COP]^7 Officer Jones^L: ^7pull over to the left, now please, this is "
+                          "your last warning")},
       {"IS_MSO /o", Mso(3, "/o bnx nothing")},
       {"IS_NPL name<=15", Npl(3, 4, "^7Ann Driver")},
       {"IS_NPL name>15", Npl(4, 4, "^1[COP]^7 Officer Jones")},
@@ -137,11 +142,12 @@ std::vector<Kind> Kinds() {
 
 // One round of the recorded mix: how often each kind comes in 100 packets.
 std::vector<std::pair<const char*, int>> Mix() {
-  return {{"IS_STA", 15},          {"IS_STA dialog", 5},  {"IS_MSO short", 12},   {"IS_MSO long", 8},
-          {"IS_MSO /o", 5},        {"IS_NPL name<=15", 5}, {"IS_NPL name>15", 4}, {"IS_NPL AI", 1},
-          {"IS_NCN name<=15", 4},  {"IS_NCN name>15", 4}, {"IS_CPR name<=15", 2}, {"IS_CPR name>15", 2},
-          {"IS_BTC", 10},          {"IS_BFN request", 3}, {"IS_SMALL VTA", 5},    {"IS_TINY REPLY", 5},
-          {"IS_CNL", 4},           {"IS_PLL", 3},         {"IS_RST", 3}};
+  return {
+      {"IS_STA", 15},         {"IS_STA dialog", 5},   {"IS_MSO short", 12},   {"IS_MSO long", 8},
+      {"IS_MSO /o", 5},       {"IS_NPL name<=15", 5}, {"IS_NPL name>15", 4},  {"IS_NPL AI", 1},
+      {"IS_NCN name<=15", 4}, {"IS_NCN name>15", 4},  {"IS_CPR name<=15", 2}, {"IS_CPR name>15", 2},
+      {"IS_BTC", 10},         {"IS_BFN request", 3},  {"IS_SMALL VTA", 5},    {"IS_TINY REPLY", 5},
+      {"IS_CNL", 4},          {"IS_PLL", 3},          {"IS_RST", 3}};
 }
 
 ByteVec InUnit(ByteVec p, int unit) {
@@ -160,7 +166,8 @@ ByteVec Round(const std::vector<Kind>& kinds, int unit, std::size_t& packets) {
       if (left == 0) continue;
       --left;
       any = true;
-      auto it = std::find_if(kinds.begin(), kinds.end(), [&](const Kind& k) { return k.name == name; });
+      auto it =
+          std::find_if(kinds.begin(), kinds.end(), [&](const Kind& k) { return k.name == name; });
       const ByteVec p = InUnit(it->bytes, unit);
       out.insert(out.end(), p.begin(), p.end());
       ++packets;
@@ -221,7 +228,8 @@ inline void Route(bnx::ISApp& app) {
   const bnx::insim::Bytes p = app.link().Packet();
   switch (p[1]) {
     case bnx::insim::type::kTiny:
-      if (p.size() >= 4 && p[3] == bnx::insim::tiny::kReply && p[2] == 1) app.link().PingAnswered(1);
+      if (p.size() >= 4 && p[3] == bnx::insim::tiny::kReply && p[2] == 1)
+        app.link().PingAnswered(1);
       break;
     case bnx::insim::type::kSmall:
       break;
@@ -230,13 +238,14 @@ inline void Route(bnx::ISApp& app) {
   }
 }
 
-Figure OverSocket(const ByteVec& round, std::size_t perRound, int unit, std::size_t rounds, bool dispatch,
-                  FILE* outFile = nullptr) {
+Figure OverSocket(const ByteVec& round, std::size_t perRound, int unit, std::size_t rounds,
+                  bool dispatch, FILE* outFile = nullptr) {
   Rig rig(unit, outFile);
   // The writer sends whole chunks of rounds, as a busy socket delivers them.
   ByteVec chunk;
   const std::size_t roundsPerChunk = std::max<std::size_t>(1, 65536 / round.size());
-  for (std::size_t i = 0; i < roundsPerChunk; ++i) chunk.insert(chunk.end(), round.begin(), round.end());
+  for (std::size_t i = 0; i < roundsPerChunk; ++i)
+    chunk.insert(chunk.end(), round.begin(), round.end());
   std::atomic<bool> go{false};
   std::thread writer([&] {
     while (!go.load()) std::this_thread::yield();
@@ -327,13 +336,15 @@ int main(int argc, char** argv) {
       const std::size_t trial = 2000;
       const Figure f = OverSocket(round, perRound, unit, trial, dispatch, outFile);
       const double rounds = f.packetsPerSecond / double(perRound) * seconds;
-      return OverSocket(round, perRound, unit, std::max<std::size_t>(trial, std::size_t(rounds)), dispatch,
-                        outFile);
+      return OverSocket(round, perRound, unit, std::max<std::size_t>(trial, std::size_t(rounds)),
+                        dispatch, outFile);
     };
     auto print = [&](const char* what, const Figure& f) {
-      std::printf("RESULT %s unit=%d pps=%.0f MBps=%.1f allocs_per_packet=%.4f warn_lines_per_packet=%.3f\n",
-                  what, unit, f.packetsPerSecond, f.bytesPerSecond / 1e6, f.allocationsPerPacket,
-                  f.linesPerPacket);
+      std::printf(
+          "RESULT %s unit=%d pps=%.0f MBps=%.1f allocs_per_packet=%.4f "
+          "warn_lines_per_packet=%.3f\n",
+          what, unit, f.packetsPerSecond, f.bytesPerSecond / 1e6, f.allocationsPerPacket,
+          f.linesPerPacket);
     };
     std::printf("unit %d mix: %zu packets, %zu bytes per round (mean %.1f bytes)\n", unit, perRound,
                 round.size(), double(round.size()) / double(perRound));

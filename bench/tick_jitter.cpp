@@ -37,7 +37,8 @@ void Measure(const char* name, bnx::platform::Timer& timer, std::size_t ticks) {
   std::vector<double> deviation, late;
   std::size_t early = 0, over11 = 0;
   for (std::size_t i = 1; i < ticks; ++i) {
-    const double period = double(starts[i] - starts[i - 1]) / 1e6, l = double(starts[i] - deadlines[i]) / 1e6;
+    const double period = double(starts[i] - starts[i - 1]) / 1e6,
+                 l = double(starts[i] - deadlines[i]) / 1e6;
     deviation.push_back(std::fabs(period - 10.0));
     late.push_back(l);
     over11 += period > 11.0;
@@ -48,8 +49,8 @@ void Measure(const char* name, bnx::platform::Timer& timer, std::size_t ticks) {
   std::printf(
       "RESULT %s periods=%zu period_dev_ms p50=%.3f p99=%.3f max=%.3f late_ms p50=%.3f p99=%.3f "
       "min=%.3f max=%.3f early_starts=%zu periods_over_11ms=%zu drift_ms=%.3f\n",
-      name, deviation.size(), At(deviation, 0.5), At(deviation, 0.99), deviation.back(), At(late, 0.5),
-      At(late, 0.99), late.front(), late.back(), early, over11, drift);
+      name, deviation.size(), At(deviation, 0.5), At(deviation, 0.99), deviation.back(),
+      At(late, 0.5), At(late, 0.99), late.front(), late.back(), early, over11, drift);
   std::fflush(stdout);  // Wine's pipe buffers otherwise
 }
 }  // namespace
@@ -60,7 +61,9 @@ int main(int argc, char** argv) {
   auto& timer = bnx::platform::SystemPlatform().timer;
   timer.BeginPeriod(10);
   if (argc > 2 && std::strcmp(argv[2], "compare") == 0) {
-    struct : bnx::platform::SteadyTimer { void BeginPeriod(unsigned) override {} } steady;  // the period stays set
+    struct : bnx::platform::SteadyTimer {
+      void BeginPeriod(unsigned) override {}
+    } steady;  // the period stays set
     Measure("tick_jitter_steady", steady, ticks);
   }
   Measure("tick_jitter", timer, ticks);

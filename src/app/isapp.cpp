@@ -9,8 +9,8 @@
 
 #include "config/config_file.hpp"
 #include "insim/version.hpp"
-#include "update/update_check.hpp"
 #include "ui/screens.hpp"
+#include "update/update_check.hpp"
 
 namespace bnx {
 
@@ -208,7 +208,8 @@ commands::Status ISApp::ReadStatus() {
   s.flashing = engine_.light().flashing;
   s.siren = engine_.light().siren;
   s.horn = engine_.light().horn;
-  for (const input::Controller& c : controllers_.controllers()) s.controllers.push_back(c.productName);
+  for (const input::Controller& c : controllers_.controllers())
+    s.controllers.push_back(c.productName);
   s.file = session_.file.state;
   s.skippedLines = session_.file.skippedLines;
   return s;

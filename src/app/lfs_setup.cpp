@@ -58,7 +58,8 @@ bool ScanFile(const std::filesystem::path& path, const char* label, std::ostream
     }
   }
   if (in.bad()) {
-    err << "Error reading " << label << " at line: " << number + 1 << ": the file could not be read" << std::endl;
+    err << "Error reading " << label << " at line: " << number + 1 << ": the file could not be read"
+        << std::endl;
     return false;
   }
   if (lineEnd) *lineEnd = lastEnd == config::LineEnd::kLf ? "\n" : "\r\n";
@@ -79,7 +80,8 @@ LfsSetup ReadLFSConfig(Session& session, std::ostream& out, std::ostream& err) {
     if (admin.size() > kMaxAdminChars) {
       out << "The admin password in cfg.txt is longer than " << kMaxAdminChars
           << " characters and cannot be\nsent by InSim, so LFS will close the connection: "
-             "choose one of at most " << kMaxAdminChars << ".\n";
+             "choose one of at most "
+          << kMaxAdminChars << ".\n";
     }
   }
 
@@ -87,19 +89,22 @@ LfsSetup ReadLFSConfig(Session& session, std::ostream& out, std::ostream& err) {
   bool portLine = false;
   std::string lineEnd;
   std::uint32_t port = session.insimPort;
-  const bool opened = ScanFile(autoexec, "autoexec.lfs", out, err, [&](const std::string& line, int number) {
-    std::smatch m;
-    if (!std::regex_search(line, m, PortPattern())) return;
-    portLine = true;
-    const unsigned long found = std::stoul(m[1].str());
-    if (found > kMaxPort) {
-      // LFS cannot open such a port either; connecting to it would only fail.
-      out << "InSim port " << found << " in autoexec.lfs at line " << number
-          << " is above 65535 and is ignored.\n";
-      return;
-    }
-    port = static_cast<std::uint32_t>(found);
-  }, &lineEnd);
+  const bool opened = ScanFile(
+      autoexec, "autoexec.lfs", out, err,
+      [&](const std::string& line, int number) {
+        std::smatch m;
+        if (!std::regex_search(line, m, PortPattern())) return;
+        portLine = true;
+        const unsigned long found = std::stoul(m[1].str());
+        if (found > kMaxPort) {
+          // LFS cannot open such a port either; connecting to it would only fail.
+          out << "InSim port " << found << " in autoexec.lfs at line " << number
+              << " is above 65535 and is ignored.\n";
+          return;
+        }
+        port = static_cast<std::uint32_t>(found);
+      },
+      &lineEnd);
   if (!opened) return LfsSetup::kNoAutoexec;
   session.insimPort = port;
   if (portLine) return LfsSetup::kPortLine;
@@ -129,13 +134,16 @@ std::string WaitingForLfsText(LfsSetup setup, std::uint32_t port) {
   if (setup == LfsSetup::kNoAutoexec) {
     return "There is no data\\script\\autoexec.lfs here: start Beaconix from the LFS folder\n"
            "(the one with LFS.exe), where it finds LFS's InSim port and admin password.\n"
-           "Beaconix keeps trying port " + p + " " + tail;
+           "Beaconix keeps trying port " +
+           p + " " + tail;
   }
-  const char* why = setup == LfsSetup::kLineAdded   ? "(needed once: LFS read autoexec.lfs before the line\nwas added)."
-                    : setup == LfsSetup::kPortLine ? "(needed once: LFS reads autoexec.lfs only when it\nstarts)."
-                                                   : "(each time: the line could not be added to\nautoexec.lfs).";
-  return "LFS is not listening on port " + p + ". Start LFS, or if it is running, type\n/insim " + p + " in LFS " +
-         why + " Beaconix keeps trying " + tail;
+  const char* why = setup == LfsSetup::kLineAdded
+                        ? "(needed once: LFS read autoexec.lfs before the line\nwas added)."
+                    : setup == LfsSetup::kPortLine
+                        ? "(needed once: LFS reads autoexec.lfs only when it\nstarts)."
+                        : "(each time: the line could not be added to\nautoexec.lfs).";
+  return "LFS is not listening on port " + p + ". Start LFS, or if it is running, type\n/insim " +
+         p + " in LFS " + why + " Beaconix keeps trying " + tail;
 }
 
 }  // namespace bnx

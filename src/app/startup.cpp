@@ -26,8 +26,8 @@ std::optional<LfsSetup> StartUp(Config& settings, Session& session, platform::Pl
   const update::WindowsInfo windows = update::ReadWindowsInfo(platform.registry);
   out << update::DescribeWindows(windows) << std::endl;
   out << "\n   Beaconix v" << update::kProgramVersion
-      << " - emergency lights & sirens for Live for Speed, by the Beaconix team (" << update::WebSite() << ")"
-      << std::endl;
+      << " - emergency lights & sirens for Live for Speed, by the Beaconix team ("
+      << update::WebSite() << ")" << std::endl;
 
   // A second copy would drive every light twice.
   if (!platform.folder_lock.Take()) {

@@ -98,8 +98,10 @@ void StopRequest::Run() {
   const auto ending = [this] { return phase_ == Phase::kEnding; };
   wake_.wait(lock, [&] { return requested_ || ending(); });
   const auto requestedAt = std::chrono::steady_clock::now();
-  wake_.wait_until(lock, requestedAt + kStopBound, [&] { return ending() || phase_ == Phase::kWaiting; });
-  while (!ending() && config::SavesUnderway() > 0 && std::chrono::steady_clock::now() < requestedAt + kSaveBound)
+  wake_.wait_until(lock, requestedAt + kStopBound,
+                   [&] { return ending() || phase_ == Phase::kWaiting; });
+  while (!ending() && config::SavesUnderway() > 0 &&
+         std::chrono::steady_clock::now() < requestedAt + kSaveBound)
     wake_.wait_for(lock, kSavePoll);
   if (ending()) return;
   if (config::SavesUnderway() > 0) out_ << "The last Save was not written." << std::endl;

@@ -40,11 +40,11 @@ class StopRequest {
  private:
   // What the main thread is doing, as the stop thread sees it.
   enum class Phase {
-    kWaiting,     // a wait nothing cuts short: a request ends the program at once
-    kConnected,   // a connection runs: a request asks it to leave
-    kSleeping,    // between attempts: a request cuts the sleep short
-    kStopping,    // after a request, on its way to Stopped()
-    kEnding,      // Stopped() or the destructor: the stop thread has nothing to do
+    kWaiting,    // a wait nothing cuts short: a request ends the program at once
+    kConnected,  // a connection runs: a request asks it to leave
+    kSleeping,   // between attempts: a request cuts the sleep short
+    kStopping,   // after a request, on its way to Stopped()
+    kEnding,     // Stopped() or the destructor: the stop thread has nothing to do
   };
   void Run();
   void SayStopped();  // mutex_ held

@@ -33,19 +33,23 @@ Command Lookup(const std::string& word) {
 
 constexpr std::string_view kReply = "^1[RZ]^7 Lights^9: ";
 
-void Reply(insim::PacketSink& sink, const std::string& text) { sink.SendLocalMessage(std::string(kReply) + text, 1); }
+void Reply(insim::PacketSink& sink, const std::string& text) {
+  sink.SendLocalMessage(std::string(kReply) + text, 1);
+}
 
 // The word is echoed only when it is short and plain, so the reply always fits
 // and shows nothing a player did not mean to type.
 std::string UnknownReply(const std::string& word) {
   bool plain = !word.empty() && word.size() <= 16;
   for (const char c : word) plain = plain && ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'));
-  return (plain ? "no command \"" + word + "\"" : std::string("no such command")) + "; /o bnx help lists them";
+  return (plain ? "no command \"" + word + "\"" : std::string("no such command")) +
+         "; /o bnx help lists them";
 }
 
 std::string FoundReply(std::size_t count) {
   if (count == 0) return "no game controllers found";
-  return std::to_string(count) + (count == 1 ? " game controller found" : " game controllers found");
+  return std::to_string(count) +
+         (count == 1 ? " game controller found" : " game controllers found");
 }
 
 std::string UtcStamp() {
@@ -113,7 +117,8 @@ std::optional<std::uint32_t> LightsModeArgument(std::string_view argument) {
   return std::uint32_t(argument[0] - '0');
 }
 
-void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink, std::ostream& err) {
+void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink,
+                std::ostream& err) {
   try {
     const ChatCommand c = ParseMessageOut(mso);
     switch (c.command) {
@@ -139,7 +144,8 @@ void MessageOut(insim::Bytes mso, ChatActions& actions, insim::PacketSink& sink,
         for (const std::string& line : HelpLines()) sink.SendLocalMessage(line, 1);
         break;
       case Command::kStatus:
-        for (const std::string& line : StatusLines(actions.ReadStatus())) sink.SendLocalMessage(line, 1);
+        for (const std::string& line : StatusLines(actions.ReadStatus()))
+          sink.SendLocalMessage(line, 1);
         break;
       case Command::kUnknown:
         Reply(sink, UnknownReply(c.word));

@@ -8,14 +8,24 @@
 #include <string_view>
 #include <vector>
 
-#include "insim/packets.hpp"
 #include "commands/status.hpp"
+#include "insim/packets.hpp"
 #include "insim/sink.hpp"
 
 namespace bnx::commands {
 
 // kNone: not meant for us; kUnknown: "/o bnx" and a word we do not know.
-enum class Command { kNone, kConfig, kLightsMode, kRescan, kClear, kPrint, kHelp, kStatus, kUnknown };
+enum class Command {
+  kNone,
+  kConfig,
+  kLightsMode,
+  kRescan,
+  kClear,
+  kPrint,
+  kHelp,
+  kStatus,
+  kUnknown
+};
 
 struct ChatCommand {
   Command command = Command::kNone;

@@ -21,7 +21,8 @@ std::string CategoryLine(const Status& s) {
   if (!s.nickname) return line + ", decided by your name once you join";
   const std::string_view tag = engine::DecidingTag(*s.nickname);
   const std::string gives = Named(engine::CategoryTable(), engine::ClassifyNickname(*s.nickname));
-  return line + (tag.empty() ? ", no tag in your name" : ", " + std::string(tag) + " in your name") +
+  return line +
+         (tag.empty() ? ", no tag in your name" : ", " + std::string(tag) + " in your name") +
          ": " + gives;
 }
 
@@ -47,7 +48,10 @@ std::string ControllersLine(const std::vector<std::string>& names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     line += i == 0 ? ": " : ", ";
     for (const char c : names[i]) {
-      const std::string shown = c == '^' ? "^^" : (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? "?" : std::string(1, c);
+      const std::string shown = c == '^' ? "^^"
+                                : (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+                                    ? "?"
+                                    : std::string(1, c);
       if (line.size() + shown.size() + more.size() > kMaxLine) return line + more;
       line += shown;
     }
@@ -57,13 +61,17 @@ std::string ControllersLine(const std::vector<std::string>& names) {
 
 std::string FileLine(const Status& s) {
   switch (s.file) {
-    case FileState::kLoaded: return "Beaconix.cfg: loaded";
+    case FileState::kLoaded:
+      return "Beaconix.cfg: loaded";
     case FileState::kSkippedLines:
       return "Beaconix.cfg: loaded, " + std::to_string(s.skippedLines) +
              (s.skippedLines == 1 ? " line" : " lines") + " skipped (the console says which)";
-    case FileState::kMissing: return "Beaconix.cfg: not found, defaults in use until you Save";
-    case FileState::kUnusable: return "Beaconix.cfg: could not be used, defaults in use (the console says why)";
-    case FileState::kSaved: return "Beaconix.cfg: saved in this run";
+    case FileState::kMissing:
+      return "Beaconix.cfg: not found, defaults in use until you Save";
+    case FileState::kUnusable:
+      return "Beaconix.cfg: could not be used, defaults in use (the console says why)";
+    case FileState::kSaved:
+      return "Beaconix.cfg: saved in this run";
   }
   return {};
 }
@@ -74,7 +82,8 @@ std::vector<std::string> StatusLines(const Status& s) {
   return {
       "^1[RZ]^7 Lights^9 status: Beaconix v" + s.version,
       CategoryLine(s),
-      "Siren mode: " + Named(engine::SirenModeTable(), s.sirenMode) + "; lights mode: " + LightsMode(s.lightsMode),
+      "Siren mode: " + Named(engine::SirenModeTable(), s.sirenMode) +
+          "; lights mode: " + LightsMode(s.lightsMode),
       std::string("Flashing lights: ") + (s.flashing ? "on" : "off") + "; siren: " + Sounding(s),
       ControllersLine(s.controllers),
       FileLine(s),

@@ -14,7 +14,7 @@ struct Status {
   std::uint32_t category = 0, sirenMode = 0, lightsMode = 0;
   std::optional<std::string> nickname;  // none until the local player is seen
   bool flashing = false;
-  std::uint32_t siren = 0, horn = 0;    // what sounds: the siren value and the horn number
+  std::uint32_t siren = 0, horn = 0;     // what sounds: the siren value and the horn number
   std::vector<std::string> controllers;  // product names, as the devices give them
   FileState file = FileState::kMissing;
   int skippedLines = 0;

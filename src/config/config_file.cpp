@@ -9,8 +9,8 @@
 
 #include "config/ascii.hpp"
 #include "config/config_format.hpp"
-#include "insim/console_text.hpp"
 #include "input/bindings.hpp"
+#include "insim/console_text.hpp"
 
 namespace bnx::config {
 namespace {
@@ -30,14 +30,15 @@ struct ReadState {
 
 void Report(std::ostream& err, ReadState& st, int line, const std::string& message) {
   ++st.problems;
-  err << "Error reading config at line: " << line << ": " << insim::ConsoleText(message) << std::endl;
+  err << "Error reading config at line: " << line << ": " << insim::ConsoleText(message)
+      << std::endl;
 }
 
 // A line that cannot be read exactly as written costs that line only: it is
 // reported, and the rest of the file still loads. So is a line that sets
 // again what an earlier one set otherwise; the later one counts.
-void HandleLine(std::string_view s, int number, ReadState& st, Config& cfg, input::BindingMerger& read,
-                std::ostream& err) {
+void HandleLine(std::string_view s, int number, ReadState& st, Config& cfg,
+                input::BindingMerger& read, std::ostream& err) {
   const Line line = ParseLine(s, st.version);
   if (line.kind == Line::kBlank) return;
   if (line.kind == Line::kBinding) {
@@ -46,15 +47,24 @@ void HandleLine(std::string_view s, int number, ReadState& st, Config& cfg, inpu
   }
   Store(cfg, line.slot, line.value);
   auto& [earlier, was] = st.setBy[static_cast<std::size_t>(line.slot)];
-  if (earlier != 0 && was != line.value) Report(err, st, number, Shown(s) + " overrides line " + std::to_string(earlier));
+  if (earlier != 0 && was != line.value)
+    Report(err, st, number, Shown(s) + " overrides line " + std::to_string(earlier));
   earlier = number;
   was = line.value;
   switch (line.slot) {
-    case setting::kVersion: st.version = static_cast<int>(line.value); break;
+    case setting::kVersion:
+      st.version = static_cast<int>(line.value);
+      break;
     case setting::kSirenBehaviour:
-    case setting::kLights: st.sirenOrLights = true; break;
-    case setting::kActiveMode: st.activeMode = true; break;
-    case setting::kCategory: st.category = true; break;
+    case setting::kLights:
+      st.sirenOrLights = true;
+      break;
+    case setting::kActiveMode:
+      st.activeMode = true;
+      break;
+    case setting::kCategory:
+      st.category = true;
+      break;
   }
 }
 
@@ -78,7 +88,8 @@ ReadState Read(Config& cfg, std::istream& in, std::ostream& err) {
       Report(err, st, number, e.what());
     } catch (...) {
       ++st.problems;
-      err << "Unknown exception:\n" << "Error reading config at line: " << number << std::endl;
+      err << "Unknown exception:\n"
+          << "Error reading config at line: " << number << std::endl;
     }
   }
   if (in.bad()) {
@@ -122,12 +133,14 @@ LoadResult LoadConfig(Config& cfg, const std::string& path, std::ostream& err) {
 
 namespace detail {
 
-SaveResult SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err, const BufferWrap& wrap) {
+SaveResult SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err,
+                             const BufferWrap& wrap) {
   std::string why;
   try {
     std::ostringstream text;
     WriteConfig(cfg, text);
-    if (SafeReplace(fs::path(path), text.str(), {NeedsKeeping, "lines that could not be read"}, err, why, wrap))
+    if (SafeReplace(fs::path(path), text.str(), {NeedsKeeping, "lines that could not be read"}, err,
+                    why, wrap))
       return SaveResult::kWritten;
   } catch (const std::exception& e) {
     why = e.what();

@@ -37,7 +37,8 @@ void LoadDefaults(Config& cfg);
 FileStatus LoadStartupConfig(Config& cfg, std::ostream& out, std::ostream& err);
 
 namespace detail {
-SaveResult SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err, const BufferWrap& wrap);
+SaveResult SaveConfigThrough(const Config& cfg, const std::string& path, std::ostream& err,
+                             const BufferWrap& wrap);
 }  // namespace detail
 
 }  // namespace bnx::config

@@ -6,9 +6,9 @@
 #include "config/ascii.hpp"
 #include "config/base64.hpp"
 #include "config/line_reader.hpp"
-#include "insim/console_text.hpp"
 #include "input/functions.hpp"
 #include "input/keys.hpp"
+#include "insim/console_text.hpp"
 
 namespace bnx::config {
 namespace {
@@ -81,7 +81,9 @@ bool Device(Cursor& c, std::string_view& guid, std::string_view& name) {
   return c.Lit(":");
 }
 
-[[noreturn]] void NotASetting(std::string_view s) { throw std::runtime_error("not a setting: " + Shown(s)); }
+[[noreturn]] void NotASetting(std::string_view s) {
+  throw std::runtime_error("not a setting: " + Shown(s));
+}
 
 // The value of "m:", "M:", "l:" and "c:": one digit below `limit`. A longer
 // number is as unknown as a digit out of range; anything after it makes the
@@ -129,9 +131,11 @@ Line ParseLine(std::string_view s, int version) {
     case 'o': {
       // "o:N" (the old form, options 0 to 7 only, on) or "o:N:0" / "o:N:1".
       const bool old = s.size() == 3 && s[2] >= '0' && s[2] <= '7';
-      const bool current = s.size() == 5 && IsDigit(s[2]) && s[3] == ':' && (s[4] == '0' || s[4] == '1');
+      const bool current =
+          s.size() == 5 && IsDigit(s[2]) && s[3] == ':' && (s[4] == '0' || s[4] == '1');
       if (!old && !current) throw std::runtime_error("Unknown option: " + Shown(s));
-      if (current && version < 1) throw std::runtime_error("option before the v:1 line: " + Shown(s));
+      if (current && version < 1)
+        throw std::runtime_error("option before the v:1 line: " + Shown(s));
       return Set(setting::kOption0 + (s[2] - '0'), old || s[4] == '1');
     }
     case 'k':
@@ -148,12 +152,22 @@ Line ParseLine(std::string_view s, int version) {
 
 void Store(Config& cfg, int slot, std::uint32_t value) {
   switch (slot) {
-    case setting::kVersion: return;
-    case setting::kSirenBehaviour: cfg.sirenBehaviour = value; return;
-    case setting::kActiveMode: cfg.activeSirenMode = value; return;
-    case setting::kLights: cfg.lightsMode = value; return;
-    case setting::kCategory: cfg.modeCategory = value; return;
-    default: cfg.options[static_cast<std::size_t>(slot - setting::kOption0)] = value != 0;
+    case setting::kVersion:
+      return;
+    case setting::kSirenBehaviour:
+      cfg.sirenBehaviour = value;
+      return;
+    case setting::kActiveMode:
+      cfg.activeSirenMode = value;
+      return;
+    case setting::kLights:
+      cfg.lightsMode = value;
+      return;
+    case setting::kCategory:
+      cfg.modeCategory = value;
+      return;
+    default:
+      cfg.options[static_cast<std::size_t>(slot - setting::kOption0)] = value != 0;
   }
 }
 
@@ -201,22 +215,29 @@ std::string BindingToText(const Binding& binding) {
   std::string out;
   for (std::uint32_t code : binding.keys) out += "k:" + key + ":" + std::to_string(code) + "\n";
   if (binding.buttons.empty() && binding.povs.empty()) return out;
-  const std::string device = ":{" + binding.deviceGuid + "}:" + Base64Encode(binding.deviceName) + ":";
-  for (std::uint32_t index : binding.buttons) out += "b:" + key + device + std::to_string(index) + "\n";
+  const std::string device =
+      ":{" + binding.deviceGuid + "}:" + Base64Encode(binding.deviceName) + ":";
+  for (std::uint32_t index : binding.buttons)
+    out += "b:" + key + device + std::to_string(index) + "\n";
   for (const PovInput& p : binding.povs)
     out += "p:" + key + device + std::to_string(p.index) + ":" + std::to_string(p.degrees) + "\n";
   return out;
 }
 
 void WriteConfig(const Config& cfg, std::ostream& os) {
-  os << "v:" << "1" << std::endl;
+  os << "v:"
+     << "1" << std::endl;
   os << "m:" << cfg.sirenBehaviour << std::endl;
   os << "M:" << cfg.activeSirenMode << std::endl;
   os << "c:" << cfg.modeCategory << std::endl;
   if (cfg.lightsMode > 0) os << "l:" << cfg.lightsMode << std::endl;
   for (int i = 0; i < 8; ++i) os << "o:" << i << ":" << (cfg.option(i) ? "1" : "0") << std::endl;
-  if (cfg.option(opt::kRunningLights)) os << "o:8:" << "1" << std::endl;
-  if (cfg.option(opt::kExtraInLights)) os << "o:9:" << "1" << std::endl;
+  if (cfg.option(opt::kRunningLights))
+    os << "o:8:"
+       << "1" << std::endl;
+  if (cfg.option(opt::kExtraInLights))
+    os << "o:9:"
+       << "1" << std::endl;
   for (const Binding& b : cfg.bindings) os << BindingToText(b);
 }
 

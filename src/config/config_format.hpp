@@ -22,7 +22,8 @@ bool ReadLine(std::istream& in, std::string& line, bool& tooLong);
 
 // Each setting a line can set: v, m, M, l, c, then options 0 to 9.
 namespace setting {
-constexpr int kVersion = 0, kSirenBehaviour = 1, kActiveMode = 2, kLights = 3, kCategory = 4, kOption0 = 5;
+constexpr int kVersion = 0, kSirenBehaviour = 1, kActiveMode = 2, kLights = 3, kCategory = 4,
+              kOption0 = 5;
 constexpr int kCount = kOption0 + opt::kCount;
 }  // namespace setting
 

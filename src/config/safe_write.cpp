@@ -33,7 +33,8 @@ fs::path PrivateFolderBeside(const fs::path& file, std::error_code& ec) {
   const unsigned save = ++saves;
   for (int attempt = 0; attempt < 16; ++attempt) {
     char token[48];
-    std::snprintf(token, sizeof token, ".%08x%08x-%u-%d.tmp", unsigned(rd()), unsigned(rd()), save, attempt);
+    std::snprintf(token, sizeof token, ".%08x%08x-%u-%d.tmp", unsigned(rd()), unsigned(rd()), save,
+                  attempt);
     fs::path dir = file;
     dir += token;
     if (fs::create_directory(dir, ec)) return dir;
@@ -61,7 +62,8 @@ bool WriteWhole(const fs::path& path, std::ios::openmode mode, const BufferWrap&
 }
 
 // Text mode by default: CR LF on Windows, as the file has always been written.
-bool WriteText(const fs::path& path, std::string_view text, const BufferWrap& wrap, std::ios::openmode mode = {}) {
+bool WriteText(const fs::path& path, std::string_view text, const BufferWrap& wrap,
+               std::ios::openmode mode = {}) {
   return WriteWhole(path, mode, wrap, [&](std::ostream& os) {
     os.write(text.data(), static_cast<std::streamsize>(text.size()));
     return true;
@@ -107,15 +109,16 @@ fs::path KeptCopyPath(const fs::path& file, bool& replacing) {
 // to its name in one step, so that a copy cut short (a full disk) never lies
 // under that name. False (with `why`) when it could not be kept: the save must
 // then leave the file alone.
-bool KeepCopy(const fs::path& file, const fs::path& dir, const std::string& reason, std::ostream& notes,
-              const BufferWrap& wrap, std::string& why) {
+bool KeepCopy(const fs::path& file, const fs::path& dir, const std::string& reason,
+              std::ostream& notes, const BufferWrap& wrap, std::string& why) {
   const fs::path kept = dir / "kept";
   std::ifstream in(file, std::ios::binary);
-  const bool copied = in.is_open() && WriteWhole(kept, std::ios::binary, wrap, [&](std::ostream& os) {
-    char block[16384];
-    while (in.read(block, sizeof block) || in.gcount() > 0) os.write(block, in.gcount());
-    return !in.bad();
-  });
+  const bool copied =
+      in.is_open() && WriteWhole(kept, std::ios::binary, wrap, [&](std::ostream& os) {
+        char block[16384];
+        while (in.read(block, sizeof block) || in.gcount() > 0) os.write(block, in.gcount());
+        return !in.bad();
+      });
   bool replacing = false;
   const fs::path copy = KeptCopyPath(file, replacing);
   std::error_code ec;
@@ -125,15 +128,16 @@ bool KeepCopy(const fs::path& file, const fs::path& dir, const std::string& reas
           (ec ? ": " + ec.message() : std::string()) + "; it was left as it was";
     return false;
   }
-  notes << file.string() << " had " << reason << ": the old file is kept as " << fs::absolute(copy, ec).string()
-        << (replacing ? " (replacing an older copy)" : "") << std::endl;
+  notes << file.string() << " had " << reason << ": the old file is kept as "
+        << fs::absolute(copy, ec).string() << (replacing ? " (replacing an older copy)" : "")
+        << std::endl;
   return true;
 }
 
 }  // namespace
 
-bool SafeReplace(const fs::path& path, std::string_view text, const KeepOld& keep, std::ostream& notes,
-                 std::string& why, const BufferWrap& wrap) {
+bool SafeReplace(const fs::path& path, std::string_view text, const KeepOld& keep,
+                 std::ostream& notes, std::string& why, const BufferWrap& wrap) {
   const SaveUnderway underway;
   const fs::path target = platform::FileBehindLinks(path);
   fs::path dir;
@@ -152,10 +156,12 @@ bool SafeReplace(const fs::path& path, std::string_view text, const KeepOld& kee
     dir = PrivateFolderBeside(target, ec);
     if (dir.empty()) {
       if (keepOld)
-        return fail("it has " + keep.reason + ", and no copy of it could be kept beside it: " + ec.message() +
-                    "; it was left as it was");
-      if (!exists || (ec != std::errc::permission_denied && ec != std::errc::operation_not_permitted))
-        return fail("cannot create a temporary file beside " + target.string() + ": " + ec.message());
+        return fail("it has " + keep.reason + ", and no copy of it could be kept beside it: " +
+                    ec.message() + "; it was left as it was");
+      if (!exists ||
+          (ec != std::errc::permission_denied && ec != std::errc::operation_not_permitted))
+        return fail("cannot create a temporary file beside " + target.string() + ": " +
+                    ec.message());
       // A folder the player may not write to, with the file made writable
       // (a shared install): write in place, and never leave a cut file.
       std::string old;

@@ -22,7 +22,7 @@ constexpr std::uint32_t kAuto = 0, kEmergency = 1, kTow = 2, kRaceCivilian = 3;
 // blocks beyond the sends.
 struct CategoryContext {
   Config& config;
-  std::string& nickname;         // empty until the local player is seen
+  std::string& nickname;          // empty until the local player is seen
   const std::uint8_t& localUcid;  // 255 until the local IS_NCN
   insim::PacketSink& sink;
   std::function<void()> reapplyHeadlights;

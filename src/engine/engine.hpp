@@ -20,7 +20,8 @@ constexpr std::int32_t kPatternCycle = 100;  // ticks
 
 // Bits of the SMALL_LCS value (switches).
 namespace lcs {
-constexpr std::uint32_t kFlashChange = 0x2, kHornChange = 0x8, kSirenChange = 0x10, kFlashOn = 0x400;
+constexpr std::uint32_t kFlashChange = 0x2, kHornChange = 0x8, kSirenChange = 0x10,
+                        kFlashOn = 0x400;
 constexpr std::uint32_t kHornMask = 0x70000, kSirenMask = 0x300000;
 }  // namespace lcs
 

@@ -43,8 +43,7 @@ bool DrivesFogs(std::uint32_t lightsMode) {
 }
 }  // namespace
 
-bool InputIgnored(const Config& config, std::uint16_t staFlags,
-                  const char* foregroundTitle) {
+bool InputIgnored(const Config& config, std::uint16_t staFlags, const char* foregroundTitle) {
   if (config.option(opt::kIgnoreInTextEntry) &&
       (staFlags & (insim::kStaDialog | insim::kStaTextEntry)) != 0)
     return true;
@@ -156,10 +155,18 @@ void Engine::HeadlightKeys(std::uint32_t& lights) {
   if (Pressed(Bit(fn::kHeadlightsCycle))) {
     std::uint32_t next = head::kOff;
     switch (light_.headlights) {
-      case head::kOff: next = head::kSide; break;
-      case head::kSide: next = head::kDipped; break;
-      case head::kDipped: next = head::kFull; break;
-      default: next = Option(opt::kRunningLights) ? head::kSide : head::kOff; break;
+      case head::kOff:
+        next = head::kSide;
+        break;
+      case head::kSide:
+        next = head::kDipped;
+        break;
+      case head::kDipped:
+        next = head::kFull;
+        break;
+      default:
+        next = Option(opt::kRunningLights) ? head::kSide : head::kOff;
+        break;
     }
     WriteHeadlights(lights, next);
   }
@@ -265,7 +272,8 @@ void Engine::StopFlashingLights(std::uint32_t& lights) {
 
 void Engine::SwitchOff(std::uint32_t& switches, std::uint32_t& lights) {
   if (light_.flashing) {
-    if (light_.patternLightsMode != config_.lightsMode) LeavePattern(lights, light_.patternLightsMode);
+    if (light_.patternLightsMode != config_.lightsMode)
+      LeavePattern(lights, light_.patternLightsMode);
     StopFlashingLights(lights);
   }
   if (light_.patternHazards) {

@@ -12,10 +12,18 @@ namespace {
 
 enum class Act : std::uint8_t {
   kEnd,
-  kFrontOn, kFrontOff, kRearOn, kRearOff,
-  kExtraOn, kExtraOff, kExtraOnIf9, kExtraOffIf9,
-  kFullOn, kFullOff,
-  kHudLeft, kHudRight,
+  kFrontOn,
+  kFrontOff,
+  kRearOn,
+  kRearOff,
+  kExtraOn,
+  kExtraOff,
+  kExtraOnIf9,
+  kExtraOffIf9,
+  kFullOn,
+  kFullOff,
+  kHudLeft,
+  kHudRight,
 };
 
 using Step = std::array<Act, 6>;
@@ -95,8 +103,8 @@ void Engine::PatternStep(std::uint32_t& lights) {
 }
 
 void Engine::ClassicStep(std::uint32_t& lights, std::int32_t step) {
-  const bool fast = Option(opt::kFastYelp) &&
-                    (light_.siren == siren::kFast || light_.horn == horn::kPiercer);
+  const bool fast =
+      Option(opt::kFastYelp) && (light_.siren == siren::kFast || light_.horn == horn::kPiercer);
   const bool onStep = step == 0 || (fast && step == 2);
   const bool offStep = step == 2 ? !fast : (fast && (step == 1 || step == 3));
   // A left or right indicator chosen by the user suspends the hazards.
@@ -124,7 +132,8 @@ void Engine::TablePatternStep(std::uint32_t& lights, std::int32_t step) {
   const bool fastYelp = Option(opt::kFastYelp);
   int variant = kNormal;
   if (mode == lights_mode::kExtraBeacon) {
-    if (fastYelp && (light_.siren == siren::kFast || light_.horn == horn::kPiercer)) variant = kFast;
+    if (fastYelp && (light_.siren == siren::kFast || light_.horn == horn::kPiercer))
+      variant = kFast;
   } else if (fastYelp && light_.siren == siren::kFast) {
     variant = kFast;
   } else if (fastYelp && light_.horn == horn::kPiercer) {
@@ -136,23 +145,44 @@ void Engine::TablePatternStep(std::uint32_t& lights, std::int32_t step) {
   const bool extraInLights = Option(opt::kExtraInLights);
   for (Act act : table[static_cast<std::size_t>(variant)][static_cast<std::size_t>(step)]) {
     switch (act) {
-      case A::kEnd: return;
-      case A::kFrontOn: if (!light_.frontFog) WriteFrontFog(lights, true); break;
-      case A::kFrontOff: if (light_.frontFog) WriteFrontFog(lights, false); break;
-      case A::kRearOn: if (!light_.rearFog) WriteRearFog(lights, true); break;
-      case A::kRearOff: if (light_.rearFog) WriteRearFog(lights, false); break;
-      case A::kExtraOnIf9: if (!extraInLights) break; [[fallthrough]];
-      case A::kExtraOn: if (!light_.extra) WriteExtra(lights, true); break;
-      case A::kExtraOffIf9: if (!extraInLights) break; [[fallthrough]];
-      case A::kExtraOff: if (light_.extra) WriteExtra(lights, false); break;
+      case A::kEnd:
+        return;
+      case A::kFrontOn:
+        if (!light_.frontFog) WriteFrontFog(lights, true);
+        break;
+      case A::kFrontOff:
+        if (light_.frontFog) WriteFrontFog(lights, false);
+        break;
+      case A::kRearOn:
+        if (!light_.rearFog) WriteRearFog(lights, true);
+        break;
+      case A::kRearOff:
+        if (light_.rearFog) WriteRearFog(lights, false);
+        break;
+      case A::kExtraOnIf9:
+        if (!extraInLights) break;
+        [[fallthrough]];
+      case A::kExtraOn:
+        if (!light_.extra) WriteExtra(lights, true);
+        break;
+      case A::kExtraOffIf9:
+        if (!extraInLights) break;
+        [[fallthrough]];
+      case A::kExtraOff:
+        if (light_.extra) WriteExtra(lights, false);
+        break;
       case A::kFullOn:
         if (light_.headlights != head::kFull) WriteHeadlights(lights, head::kFull);
         break;
       case A::kFullOff:
         if (light_.headlights == head::kFull) WriteHeadlights(lights, head::kOff);
         break;
-      case A::kHudLeft: hud_.SetLightBar(LightBar::kLeft); break;
-      case A::kHudRight: hud_.SetLightBar(LightBar::kRight); break;
+      case A::kHudLeft:
+        hud_.SetLightBar(LightBar::kLeft);
+        break;
+      case A::kHudRight:
+        hud_.SetLightBar(LightBar::kRight);
+        break;
     }
   }
 }

@@ -141,20 +141,28 @@ void Engine::TapRule(std::uint32_t& switches, Nanos now) {
 
 void Engine::ResumeTone(std::uint32_t& switches) {
   switch (siren_.tone) {
-    case tone::kNone: WriteSiren(switches, siren::kOff); break;
-    case tone::kWail: WriteSiren(switches, siren::kSlow); break;
-    case tone::kYelp: WriteSiren(switches, siren::kFast); break;
-    default: WritePiercer(switches); break;  // ends when its old time runs out
+    case tone::kNone:
+      WriteSiren(switches, siren::kOff);
+      break;
+    case tone::kWail:
+      WriteSiren(switches, siren::kSlow);
+      break;
+    case tone::kYelp:
+      WriteSiren(switches, siren::kFast);
+      break;
+    default:
+      WritePiercer(switches);
+      break;  // ends when its old time runs out
   }
 }
 
 void Engine::BullhornKey(std::uint32_t& switches) {
   const std::uint32_t mode = Mode();
   if (HasBullhornKey(mode) && Pressed(kBullhornBit)) {
-    siren_.restoreAfterBullhorn = light_.horn == horn::kPiercer   ? tone::kPiercer
-                                  : light_.siren == siren::kFast  ? tone::kYelp
-                                  : light_.siren == siren::kSlow  ? tone::kWail
-                                                                  : tone::kNone;
+    siren_.restoreAfterBullhorn = light_.horn == horn::kPiercer  ? tone::kPiercer
+                                  : light_.siren == siren::kFast ? tone::kYelp
+                                  : light_.siren == siren::kSlow ? tone::kWail
+                                                                 : tone::kNone;
     WriteHorn(switches, horn::kBullhorn);
     if (Option(opt::kBullhornInterrupts) && light_.siren != siren::kOff)
       WriteSiren(switches, siren::kOff);
@@ -173,10 +181,17 @@ void Engine::BullhornRelease(std::uint32_t& switches) {
   if (SirensAllowed(Mode()) && siren_.engaged && light_.siren == siren::kOff) {
     const bool interrupts = Option(opt::kBullhornInterrupts);
     switch (siren_.restoreAfterBullhorn) {
-      case tone::kWail: if (interrupts) WriteSiren(switches, siren::kSlow); break;
-      case tone::kYelp: if (interrupts) WriteSiren(switches, siren::kFast); break;
-      case tone::kPiercer: WritePiercer(switches); break;  // goes on with its old start
-      default: break;
+      case tone::kWail:
+        if (interrupts) WriteSiren(switches, siren::kSlow);
+        break;
+      case tone::kYelp:
+        if (interrupts) WriteSiren(switches, siren::kFast);
+        break;
+      case tone::kPiercer:
+        WritePiercer(switches);
+        break;  // goes on with its old start
+      default:
+        break;
     }
   }
   if (Option(opt::kFlashWithHorn) && light_.flash) WriteFlash(switches, false);

@@ -12,8 +12,8 @@ using ControlFunction = std::uint8_t;
 namespace fn {
 constexpr ControlFunction kNone = 0, kLights = 1, kSiren = 2, kBullhorn = 3, kLeftIndicator = 4,
                           kRightIndicator = 5, kHeadlightsCycle = 6, kHazards = 7, kSidelights = 8,
-                          kDippedBeam = 9, kFullBeam = 10, kFlash = 11, kFrontFog = 12, kRearFog = 13,
-                          kExtra = 14;
+                          kDippedBeam = 9, kFullBeam = 10, kFlash = 11, kFrontFog = 12,
+                          kRearFog = 13, kExtra = 14;
 constexpr int kCount = 15;
 }  // namespace fn
 

@@ -60,7 +60,8 @@ void BindingMerger::Add(const Binding& record) {
   for (std::uint32_t index : record.buttons)
     if (seen.buttons.insert(index).second) target.buttons.push_back(index);
   for (const PovInput& pov : record.povs)
-    if (seen.povs.insert(std::uint64_t{pov.index} << 32 | pov.degrees).second) target.povs.push_back(pov);
+    if (seen.povs.insert(std::uint64_t{pov.index} << 32 | pov.degrees).second)
+      target.povs.push_back(pov);
 }
 
 BindingList BindingMerger::Take() {

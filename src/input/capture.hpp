@@ -17,10 +17,10 @@ struct CaptureWindow {
 };
 
 namespace capture {
-constexpr std::uint8_t kIdle = 0,      // no capture has run
-    kStart = 1,                        // just started: draws its prompts
-    kWaitRelease = 2,                  // the press that opened the screen is still held
-    kWaitPress = 3, kCaptured = 4;     // waiting for the captured input's release
+constexpr std::uint8_t kIdle = 0,   // no capture has run
+    kStart = 1,                     // just started: draws its prompts
+    kWaitRelease = 2,               // the press that opened the screen is still held
+    kWaitPress = 3, kCaptured = 4;  // waiting for the captured input's release
 constexpr std::uint8_t kHelpId = 40, kPromptId = 41;
 }  // namespace capture
 

@@ -14,10 +14,10 @@ namespace bnx::input {
 // One attached game controller, opened at enumeration.
 struct Controller {
   std::unique_ptr<platform::GameDevice> device;
-  bool acquired = false;        // set by Poll and ReadState; readers check it first
+  bool acquired = false;  // set by Poll and ReadState; readers check it first
   std::string productName;
-  std::string productGuid;      // GuidToText of the product GUID: what bindings match on
-  platform::JoyState state;     // last state read; stale while not acquired
+  std::string productGuid;   // GuidToText of the product GUID: what bindings match on
+  platform::JoyState state;  // last state read; stale while not acquired
   std::uint32_t buttonCount = 0;
   std::uint32_t povCount = 0;
 };
@@ -86,6 +86,8 @@ class ControllerList {
 
 // The names the rest of the program uses for the list operations.
 inline bool CreateControllers(ControllerList& list, std::ostream& out) { return list.Create(out); }
-inline bool RefreshControllers(ControllerList& list, std::ostream& out) { return list.Refresh(out); }
+inline bool RefreshControllers(ControllerList& list, std::ostream& out) {
+  return list.Refresh(out);
+}
 
 }  // namespace bnx::input

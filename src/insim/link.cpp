@@ -93,7 +93,8 @@ std::size_t InSimLink::ReadSome(std::uint8_t* data, std::size_t size) {
 void InSimLink::QueueLocked(const std::uint8_t* data, std::size_t n) {
   if (left_ || failed_) return;
   if (queue_.size() + n > kSendQueueLimit) {
-    Fail(std::make_exception_ptr(std::runtime_error("LFS stopped reading: the connection is ended.")));
+    Fail(std::make_exception_ptr(
+        std::runtime_error("LFS stopped reading: the connection is ended.")));
     return;
   }
   queue_.insert(queue_.end(), data, data + n);
@@ -170,8 +171,9 @@ void InSimLink::SendPacket(std::span<const std::uint8_t> packet) {
                              std::to_string(type) + "] is empty");
   }
   if (n > packet.size()) {
-    throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) + "] is more than the " +
-                             std::to_string(packet.size()) + " bytes given");
+    throw std::runtime_error("SendPacket Error: size [" + std::to_string(size) +
+                             "] is more than the " + std::to_string(packet.size()) +
+                             " bytes given");
   }
   QueueLocked(packet.data(), n);
   Queued(lock);

@@ -132,7 +132,7 @@ class InSimLink : public PacketSink {
   // the stream) and reports a failure found meanwhile.
   void Queued(std::unique_lock<std::mutex>& lock);
   void WriteLoop();
-  void FlushStream();  // the queue lock held
+  void FlushStream();                   // the queue lock held
   void Fail(std::exception_ptr error);  // the queue lock held
 
   // The queue lock: the queue and the writer's state, never held while writing.
@@ -141,7 +141,7 @@ class InSimLink : public PacketSink {
   std::condition_variable idle_;  // Close's: the writer wrote all it had
   std::vector<std::uint8_t> queue_;
   bool held_ = false, writing_ = false;
-  bool left_ = false;    // Leave or Close: nothing more is queued
+  bool left_ = false;     // Leave or Close: nothing more is queued
   bool closing_ = false;  // the writer ends once the queue is out
   bool failed_ = false;
   std::exception_ptr failure_;  // found, not yet reported
@@ -166,7 +166,7 @@ class InSimLink : public PacketSink {
   std::int32_t pos_ = 0;
   std::int32_t fill_ = 0;
   std::size_t current_ = 0;  // length of the packet at pos_
-  bool warned_ = false;       // the half-full warning was given for this read
+  bool warned_ = false;      // the half-full warning was given for this read
   Stream* stream_ = nullptr;
 
   std::atomic<int> sizeUnit_{1};

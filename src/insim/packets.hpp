@@ -34,7 +34,7 @@ constexpr std::size_t kIsi = 44, kVer = 20, kTiny = 4, kSmall = 8, kSta = 28, kM
                       kNcn = 56, kCpr = 36, kNpl = 76, kMsl = 132, kBfn = 8, kBtnMin = 16,
                       kBtnMax = 252, kBtc = 8;
 }
-constexpr std::size_t kBtnTextMax = 240;  // Text field of IS_BTN
+constexpr std::size_t kBtnTextMax = 240;   // Text field of IS_BTN
 constexpr std::size_t kBtnTextCopy = 239;  // what callers may put in it
 constexpr std::size_t kMslTextMax = 127;
 constexpr std::size_t kIsiTextWidth = 16;  // Admin and IName of IS_ISI, zero included

@@ -16,7 +16,8 @@ class PacketSink {
   // Text is cut to 239 bytes.
   virtual void SendButton(const Button& button) = 0;
   // IS_BFN BFN_DEL_BTN.
-  virtual void SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId, std::uint8_t clickMax) = 0;
+  virtual void SendDeleteButtons(std::uint8_t ucid, std::uint8_t clickId,
+                                 std::uint8_t clickMax) = 0;
   // IS_MSL; true when the text had to be cut to 127 characters.
   virtual bool SendLocalMessage(std::string_view text, std::uint8_t sound) = 0;
 };

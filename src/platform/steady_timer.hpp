@@ -17,7 +17,8 @@ class SteadyTimer : public Timer {
   }
   void SleepFor(Nanos d) override { std::this_thread::sleep_for(std::chrono::nanoseconds(d)); }
   void SleepUntil(Nanos deadline) override {
-    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline)));
+    std::this_thread::sleep_until(
+        std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline)));
   }
 };
 

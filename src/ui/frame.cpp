@@ -50,8 +50,8 @@ void DrawHeading(const ConfigWindow& w, insim::PacketSink& sink, std::uint8_t st
   w.Send(sink, click::kHeading, style, w.left, u8(w.top + 6), w.width, 8, text);
 }
 
-void DrawCheckOption(const ConfigWindow& w, insim::PacketSink& sink, const CheckOption& at,
-                     bool on, std::string_view label, std::uint8_t index) {
+void DrawCheckOption(const ConfigWindow& w, insim::PacketSink& sink, const CheckOption& at, bool on,
+                     std::string_view label, std::uint8_t index) {
   w.Send(sink, u8(click::kFirstItem + index), style::kCheck, at.boxLeft, at.rowTop, at.boxWidth,
          at.boxHeight, CheckText(on));
   w.Send(sink, u8(click::kFirstLabel + index), style::kLabel, u8(at.boxLeft + at.boxWidth - 1),

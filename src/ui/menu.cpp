@@ -87,7 +87,11 @@ void ShowMiscOptions(Ui& ui) {
   for (int i = 0; i < opt::kCount; ++i) {
     const bool right = i >= kRows;
     const CheckOption at{u8(firstRow + 11 * (right ? i - kRows : i)),
-                         right ? u8(w.left + w.width / 2) : u8(w.left + 1), 7, 10, 5, labelWidth};
+                         right ? u8(w.left + w.width / 2) : u8(w.left + 1),
+                         7,
+                         10,
+                         5,
+                         labelWidth};
     DrawCheckOption(w, ui.sink, at, ui.state.working.option(i), kOptionLabels[std::size_t(i)],
                     u8(i));
   }

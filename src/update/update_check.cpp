@@ -30,10 +30,14 @@ constexpr std::size_t kMaxLine = 256;
 
 std::string ChannelName(std::uint32_t channel) {
   switch (channel) {
-    case 0: return "Release";
-    case 1: return "Beta";
-    case 2: return "Dev";
-    default: return "";
+    case 0:
+      return "Release";
+    case 1:
+      return "Beta";
+    case 2:
+      return "Dev";
+    default:
+      return "";
   }
 }
 
@@ -130,7 +134,8 @@ int ReadUpdateAnswer(const std::string& body, Notice& notice, std::ostream& out,
     Found variant;
     if (!site.variantTag.empty()) {
       const Rule cv{
-          std::regex("^Beaconix-LatestCV:" + site.variantTag + ":(.+)$", std::regex::ECMAScript), true};
+          std::regex("^Beaconix-LatestCV:" + site.variantTag + ":(.+)$", std::regex::ECMAScript),
+          true};
       variant = Search(cv, lines);
     }
     // A version goes to the console and into LFS's chat: one that could

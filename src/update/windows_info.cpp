@@ -18,7 +18,8 @@ WindowsInfo ReadWindowsInfo(platform::Registry& registry) {
 
 std::string DescribeWindows(const WindowsInfo& info) {
   // The registry's texts are printed as the first console line.
-  return insim::ConsoleText(info.productName + " " + info.build) + " " + (info.is64Bit ? "x64" : "x86");
+  return insim::ConsoleText(info.productName + " " + info.build) + " " +
+         (info.is64Bit ? "x64" : "x86");
 }
 
 }  // namespace bnx::update

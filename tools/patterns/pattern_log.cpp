@@ -33,8 +33,8 @@ void Note(long ms, const char* key) {
 }
 
 void Small(long ms, const char* subT, std::uint32_t v) {
-  std::printf("{\"t\":%ld,\"dir\":\"recv\",\"type\":\"IS_SMALL\",\"subT\":\"%s\",\"UVal\":%u}\n", ms,
-              subT, static_cast<unsigned>(v));
+  std::printf("{\"t\":%ld,\"dir\":\"recv\",\"type\":\"IS_SMALL\",\"subT\":\"%s\",\"UVal\":%u}\n",
+              ms, subT, static_cast<unsigned>(v));
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -29,7 +29,8 @@ constexpr const char* kConfig = "v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n"
 #define BNX_WHEEL "{C24F046D-0000-0000-000-504944564944}:RzI5IFJhY2luZyBXaGVlbA==:"
 constexpr const char* kControlsConfig =
     "v:1\nm:2\nM:2\nc:1\nl:1\no:0:1\no:7:1\no:8:1\n"
-    "k:lights:34\nk:lights:66\nb:lights:" BNX_WHEEL "4\np:lights:" BNX_WHEEL "0:90\n"
+    "k:lights:34\nk:lights:66\nb:lights:" BNX_WHEEL "4\np:lights:" BNX_WHEEL
+    "0:90\n"
     "k:siren:33\nk:siren2:165\nb:haz:" BNX_WHEEL "7\nk:headl:72\np:extra:" BNX_WHEEL "0:270\n";
 #undef BNX_WHEEL
 
@@ -51,7 +52,8 @@ class Recorder : public insim::PacketSink {
   void SendSmall(std::uint8_t, std::uint32_t) override {}
   void SendButton(const insim::Button& b) override {
     buttons.push_back(b);
-    if (buttons.back().text.size() > insim::kBtnTextCopy) buttons.back().text.resize(insim::kBtnTextCopy);
+    if (buttons.back().text.size() > insim::kBtnTextCopy)
+      buttons.back().text.resize(insim::kBtnTextCopy);
   }
   // A screen's picture is what was drawn since the last deletion.
   void SendDeleteButtons(std::uint8_t, std::uint8_t, std::uint8_t) override { buttons.clear(); }

@@ -24,7 +24,8 @@ struct FakePlatform {
   FakeFolderLock folder_lock;
   // The same services, but time from `other`.
   Platform With(Timer& other) {
-    return {keyboard, window, game_input, other, console, shell, https, registry, stop_signals, folder_lock};
+    return {keyboard, window, game_input, other,        console,
+            shell,    https,  registry,   stop_signals, folder_lock};
   }
   Platform platform = With(timer);
 };

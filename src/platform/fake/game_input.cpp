@@ -25,7 +25,8 @@ namespace {
 
 class FakeDevice : public GameDevice {
  public:
-  FakeDevice(std::shared_ptr<FakeGameInput::Physical> physical, std::shared_ptr<FakeCounters> counters)
+  FakeDevice(std::shared_ptr<FakeGameInput::Physical> physical,
+             std::shared_ptr<FakeCounters> counters)
       : physical_(std::move(physical)), counters_(std::move(counters)) {
     ++counters_->open;
   }
@@ -80,7 +81,8 @@ void FakeGameInput::EnumGameControllers(const std::function<void(const DeviceIns
   // Copy first: the callback may open devices, and tests may plug from it.
   std::vector<DeviceInstance> found;
   for (const auto& physical : attached_order_)
-    if (physical->attached) found.push_back({physical->instance, physical->product, physical->name});
+    if (physical->attached)
+      found.push_back({physical->instance, physical->product, physical->name});
   for (const DeviceInstance& instance : found) each(instance);
 }
 
@@ -118,7 +120,9 @@ void FakeGameInput::Plug(const Guid& instance, const Guid& product, const std::s
 
 void FakeGameInput::Unplug(const Guid& instance) { Get(instance).attached = false; }
 
-void FakeGameInput::SetOpenFails(const Guid& instance, bool fails) { Get(instance).open_fails = fails; }
+void FakeGameInput::SetOpenFails(const Guid& instance, bool fails) {
+  Get(instance).open_fails = fails;
+}
 
 void FakeGameInput::SetButton(const Guid& instance, std::uint32_t index, bool held) {
   Get(instance).state.buttons.at(index) = held ? 0x80 : 0x00;

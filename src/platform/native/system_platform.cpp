@@ -11,8 +11,9 @@ Platform& SystemPlatform() {
   static fake::FakePlatform fakes;
   static native::SignalStopSignals stop_signals;
   static native::FolderFlock folder_lock;
-  static Platform platform{fakes.keyboard, fakes.window, fakes.game_input, fakes.timer,  fakes.console,
-                           fakes.shell,    fakes.https,  fakes.registry,   stop_signals, folder_lock};
+  static Platform platform{fakes.keyboard, fakes.window, fakes.game_input, fakes.timer,
+                           fakes.console,  fakes.shell,  fakes.https,      fakes.registry,
+                           stop_signals,   folder_lock};
   static const bool named = [] {
     fakes.https.answerFile = "fake-update-answer.txt";
     // Built whole: MinGW's GCC 12 warns falsely (-Wrestrict) on assigning a

@@ -120,8 +120,8 @@ WinGameInput::~WinGameInput() { Release(); }
 bool WinGameInput::Create() {
   if (direct_input_) return true;
   void* created = nullptr;
-  HRESULT hr = DirectInput8Create(GetModuleHandleA(nullptr), 0x0800, IID_IDirectInput8A, &created,
-                                  nullptr);
+  HRESULT hr =
+      DirectInput8Create(GetModuleHandleA(nullptr), 0x0800, IID_IDirectInput8A, &created, nullptr);
   if (FAILED(hr) || !created) return false;
   direct_input_ = static_cast<IDirectInput8A*>(created);
   return true;

@@ -67,12 +67,13 @@ void Run(const std::shared_ptr<Exchange>& x, const std::string& host, const std:
     // Waiting for the response (a proxy's answer to CONNECT included) has a
     // time-out of its own.
     DWORD responseMs = kReceiveMs;
-    WinHttpSetOption(session, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseMs, sizeof responseMs);
+    WinHttpSetOption(session, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseMs,
+                     sizeof responseMs);
   }
   ok = ok && (connection = WinHttpConnect(session, wHost.c_str(), INTERNET_DEFAULT_HTTPS_PORT, 0));
-  ok = ok && (request = WinHttpOpenRequest(connection, L"GET", wPath.c_str(), nullptr,
-                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                           WINHTTP_FLAG_SECURE));
+  ok = ok &&
+       (request = WinHttpOpenRequest(connection, L"GET", wPath.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                     WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
   ok = ok && WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
                                 0, 0, 0);
   ok = ok && WinHttpReceiveResponse(request, nullptr);

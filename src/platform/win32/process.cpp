@@ -69,19 +69,22 @@ std::wstring MutexName(std::wstring path) {
 // one volume serial number and file index; where the file system gives no
 // index, to one final path (lower case: Windows compares paths without case).
 std::wstring CurrentFolder() {
-  HANDLE folder = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE folder = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   std::wstring key;
   if (folder != INVALID_HANDLE_VALUE) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(folder, &info) && (info.nFileIndexHigh | info.nFileIndexLow) != 0) {
+    if (GetFileInformationByHandle(folder, &info) &&
+        (info.nFileIndexHigh | info.nFileIndexLow) != 0) {
       wchar_t id[32];
-      swprintf(id, 32, L"%08lx %08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+      swprintf(id, 32, L"%08lx %08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh,
+               info.nFileIndexLow);
       key = id;
     } else {
       const DWORD size = GetFinalPathNameByHandleW(folder, nullptr, 0, FILE_NAME_NORMALIZED);
       key.resize(size);
-      const DWORD length = size ? GetFinalPathNameByHandleW(folder, key.data(), size, FILE_NAME_NORMALIZED) : 0;
+      const DWORD length =
+          size ? GetFinalPathNameByHandleW(folder, key.data(), size, FILE_NAME_NORMALIZED) : 0;
       key.resize(length < size ? length : 0);
     }
     CloseHandle(folder);

@@ -17,8 +17,8 @@ std::string ReadRegistryString(const std::string& key_path, const std::string& v
   char buffer[1024] = {};
   DWORD size = sizeof(buffer) - 1;  // room for a terminator the value may lack
   DWORD type = 0;
-  const LONG rc = RegQueryValueExA(key, value.c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(buffer), &size);
+  const LONG rc =
+      RegQueryValueExA(key, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(key);
   if (rc != ERROR_SUCCESS || type != REG_SZ) return {};
   return std::string(buffer);

@@ -1,11 +1,11 @@
 #include <windows.h>
 
 #include "platform/platform.hpp"
-#include "platform/win32/window.hpp"
 #include "platform/win32/game_input.hpp"
 #include "platform/win32/keyboard.hpp"
 #include "platform/win32/process.hpp"
 #include "platform/win32/system.hpp"
+#include "platform/win32/window.hpp"
 
 namespace bnx::platform {
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 namespace bnx::platform::win32 {
 
 bool WinForegroundWindow::Title(std::span<char> buffer) {
