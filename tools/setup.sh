@@ -8,7 +8,7 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libasio-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xdotool clang libclang-rt-14-dev
-  chromium fonts-dejavu-core)
+  chromium fonts-dejavu-core clang-format)
 missing=()
 for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 command -v node >/dev/null 2>&1 || missing+=(nodejs)
