@@ -85,7 +85,7 @@ ChatCommand ParseMessageOut(insim::Bytes mso) {
   const insim::Mso m = insim::DecodeMso(mso);
   if (m.userType != insim::kMsoO) return {};
   const std::size_t textStart = m.textStart;
-  const std::string& msg = m.msg;
+  const std::string_view msg = m.msg;
   if (msg.size() <= textStart + 1) return {};
   const std::string_view line = Trim(std::string_view(msg).substr(textStart));
   if (line.empty() || LowerFirstWord(line) != "bnx" || line.size() <= 4) return {};

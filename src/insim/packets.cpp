@@ -102,7 +102,7 @@ Mso DecodeMso(Bytes p) {
   Reader r(p);
   constexpr std::size_t kMsg = 8;
   static_assert(len::kMsoMax == kMsg + 128);
-  return {r.u8(4), r.u8(5), r.u8(6), r.u8(7), r.text(kMsg, len::kMsoMax - kMsg)};
+  return {r.u8(4), r.u8(5), r.u8(6), r.u8(7), r.view(kMsg, len::kMsoMax - kMsg)};
 }
 
 // IS_NCN: UCID, UName (24), PName (24), Admin, Total, Flags, Sp3.

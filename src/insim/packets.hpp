@@ -109,7 +109,7 @@ Sta DecodeSta(Bytes p);
 
 struct Mso {
   std::uint8_t ucid = 0, plid = 0, userType = 0, textStart = 0;
-  std::string msg;
+  std::string_view msg;  // within the packet: a chat line costs no allocation
 };
 Mso DecodeMso(Bytes p);
 
