@@ -112,12 +112,14 @@ void InSimLink::Fail(std::exception_ptr error) {
 void InSimLink::Queued(std::unique_lock<std::mutex>& lock) {
   if (stream_ && !held_) FlushStream();
   const std::exception_ptr failure = std::exchange(failure_, nullptr);
+  // A click that sent nothing wakes no one: a wake costs a system call.
+  const bool ready = !held_ && !queue_.empty();
   lock.unlock();
   if (failure) {
     if (onFailure_) onFailure_(failure);
     return;
   }
-  wake_.notify_one();
+  if (ready) wake_.notify_one();
 }
 
 void InSimLink::FlushStream() {
